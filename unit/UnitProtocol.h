@@ -1,0 +1,26 @@
+#pragma once
+
+#include "WaveDestination.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// The byte strings the program sends to the unit. Commands are handed whole to the port and
+// written byte for byte; nothing is appended. A destination of DestNone yields an empty string,
+// so a caller that has no destination sends nothing.
+namespace UnitProtocol {
+
+// The unit refuses nothing, but its FLASH holds at most this many samples per file.
+inline constexpr qint32 MaxDownloadSamples = 131072;
+// The download hands data to the port every this many frames.
+inline constexpr qint32 SendChunkSamples = 256;
+// Length of the run of 0xFF bytes that ends a write; the unit stops reading data at three.
+inline constexpr int TerminatorLength = 6;
+
+QByteArray WriteCommand(WaveDestination dest);      // "QXWS", "QXWC", "QXWP"
+QByteArray EraseCommand(WaveDestination dest);      // "QXES", "QXEC", "QXEP"
+QByteArray BlankCheckCommand(WaveDestination dest); // "QXBS", "QXBC", "QXBP"
+QByteArray IdQuery();                               // six 0xFF, CR, LF
+QByteArray Terminator();                            // six 0xFF
+
+} // namespace UnitProtocol
