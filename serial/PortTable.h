@@ -1,0 +1,50 @@
+#pragma once
+
+#include "PortCandidate.h"
+#include "PortDetails.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class RegEdit;
+
+// Maps the port numbers COM1..COM16 to serial devices. The table lives in the settings store
+// under <appKey>\Ports\COM<n>, one device path per value. A device seen for the first time gets
+// the lowest free number and keeps it across runs and re-plugging (it is recorded by its
+// /dev/serial/by-id name when one exists). Entries written by hand are kept and used.
+class PortTable
+{
+public:
+    static constexpr int FirstPort = 1;
+    static constexpr int LastPort = 16;
+
+    PortTable(RegEdit& store, QString appKey,
+              QString byIdDir = QStringLiteral("/dev/serial/by-id"));
+
+    // Device path kept for COM<n>; empty for numbers outside 1..16 and empty entries.
+    QString devicePath(int n) const;
+    // Number whose entry names this device (directly or through links), 0 if none.
+    int numberOf(const QString& devicePath) const;
+
+    // Gives every listed device a number if it has none yet. Returns the number of each
+    // candidate in order (0 when all 16 numbers are taken).
+    QList<int> registerDevices(const QList<PortCandidate>& devices);
+    QList<int> registerSystemDevices() { return registerDevices(PortCandidate::systemPorts()); }
+
+    PortDetails details(int n) const;
+
+    // The /dev/serial/by-id link that points at the device, else the device path itself.
+    QString stableName(const QString& systemLocation) const;
+
+    static QString valueName(int n) { return QStringLiteral("COM%1").arg(n); }
+
+private:
+    QString entry(int n) const;
+    int findEntry(const QStringList& entries, const QString& name, const QString& canonical) const;
+
+    RegEdit& m_store;
+    QString m_appKey;
+    QString m_byIdDir;
+    mutable QHash<QString, PortCandidate> m_seen; // by canonical device path; a cache of facts
+};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+// A pseudo-terminal: the test keeps the master side, the code under test opens the slave path.
+class PtyPair
+{
+public:
+    PtyPair()
+    {
+        char name[256] = {};
+        int slave = -1;
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) == 0) {
+            m_slavePath = QString::fromLocal8Bit(name);
+            ::close(slave); // the control opens the slave itself
+        }
+    }
+    ~PtyPair() { closeMaster(); }
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    bool valid() const { return m_master >= 0; }
+    int master() const { return m_master; }
+    const QString& slavePath() const { return m_slavePath; }
+
+    void closeMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+    bool write(const QByteArray& bytes) const
+    {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+            if (n < 0 && errno != EINTR)
+                return false;
+            if (n > 0)
+                done += n;
+        }
+        return true;
+    }
+
+    // Reads what arrives within msTimeout of the last arrival, up to maxBytes.
+    QByteArray read(int maxBytes, int msTimeout) const
+    {
+        QByteArray out;
+        char buffer[4096];
+        while (out.size() < maxBytes) {
+            pollfd p{m_master, POLLIN, 0};
+            if (::poll(&p, 1, msTimeout) <= 0 || !(p.revents & POLLIN))
+                break;
+            const ssize_t n =
+                ::read(m_master, buffer, std::min<int>(sizeof buffer, maxBytes - out.size()));
+            if (n <= 0)
+                break;
+            out.append(buffer, n);
+        }
+        return out;
+    }
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+};
