@@ -1,0 +1,66 @@
+#include "DesktopToolkit.h"
+
+#include "AppState.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+int DesktopToolkit::MsgBox(const QString& text, Buttons buttons, const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? AppState::AppTitle : title, text,
+                    buttons == OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    return box.exec() == QMessageBox::Ok ? Ok : Cancel;
+}
+
+std::optional<QString> DesktopToolkit::GetOpenFileName(const QString& filter,
+                                                       const QString& defaultExt,
+                                                       const QString& currentName)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(FilterToQt(filter));
+    dialog.setDefaultSuffix(defaultExt); // a name typed without an extension gets this one
+    if (!currentName.isEmpty())
+        dialog.selectFile(currentName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void DesktopToolkit::DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void DesktopToolkit::WaitEvents(int maxWaitMs)
+{
+    // A single-shot timer bounds the sleep; WaitForMoreEvents blocks in the dispatcher instead of
+    // spinning.
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.start(maxWaitMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void DesktopToolkit::ShowModal(QDialog& dialog)
+{
+    dialog.exec();
+}
+
+void DesktopToolkit::Beep()
+{
+    QApplication::beep();
+}
+
+void DesktopToolkit::OpenUrl(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}

@@ -1,0 +1,33 @@
+#include "Form_Help.h"
+
+#include "Toolkit.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+
+Form_Help::Form_Help(QWidget* owner) : QWidget(owner, Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("Form_Help"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Help"));
+    setFixedSize(Toolkit::TwipsToPixelsX(8340), Toolkit::TwipsToPixelsY(5670));
+
+    m_txtHelp = new QPlainTextEdit(this);
+    m_txtHelp->setObjectName(QStringLiteral("txt_help"));
+    Toolkit::PlaceTwips(*m_txtHelp, 0, 0, 8295, 5655);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(9.75);
+    m_txtHelp->setFont(font);
+    m_txtHelp->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_txtHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_txtHelp->setPlainText(
+        QString::fromLatin1(HelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+QByteArray Form_Help::HelpText()
+{
+    Q_INIT_RESOURCE(app); // the resources live in a static library
+    QFile file(QStringLiteral(":/help.txt"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

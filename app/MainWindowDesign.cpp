@@ -1,0 +1,249 @@
+#include "MainWindowDesign.h"
+
+#include "ProgressBar.h"
+#include "Toolkit.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+
+constexpr quint32 FormGrey = 0xC0C0C0;
+constexpr quint32 OptionYellow = 0x00FFFF;
+constexpr quint32 ExitLightRed = 0xC0C0FF;
+
+void SetBackground(QWidget& w, quint32 bgr)
+{
+    QPalette pal = w.palette();
+    pal.setColor(QPalette::Window, Toolkit::FromBgr(bgr));
+    pal.setColor(QPalette::Button, Toolkit::FromBgr(bgr));
+    w.setPalette(pal);
+    w.setAutoFillBackground(true);
+}
+
+void SetPointSize(QWidget& w, double points)
+{
+    QFont f = w.font();
+    f.setPointSizeF(points);
+    w.setFont(f);
+}
+
+template <typename T>
+T* Make(QWidget& parent, const char* name, const QString& text, int l, int t, int w, int h)
+{
+    auto* widget = new T(text, &parent);
+    widget->setObjectName(QLatin1String(name));
+    Toolkit::PlaceTwips(*widget, l, t, w, h);
+    return widget;
+}
+
+QLineEdit* MakeText(QWidget& parent, const char* name, const QString& text, int l, int t, int w,
+                    int h)
+{
+    auto* box = Make<QLineEdit>(parent, name, text, l, t, w, h);
+    return box;
+}
+
+QPlainTextEdit* MakeMultiLine(QWidget& parent, const char* name, int l, int t, int w, int h)
+{
+    auto* box = new QPlainTextEdit(&parent);
+    box->setObjectName(QLatin1String(name));
+    Toolkit::PlaceTwips(*box, l, t, w, h);
+    return box;
+}
+
+QScrollBar* MakeScroll(QWidget& parent, const char* name, int l, int t, int w, int h, int min,
+                       int max, int large, int value)
+{
+    auto* bar = new QScrollBar(Qt::Horizontal, &parent);
+    bar->setObjectName(QLatin1String(name));
+    Toolkit::PlaceTwips(*bar, l, t, w, h);
+    bar->setRange(min, max);
+    bar->setSingleStep(1);
+    bar->setPageStep(large);
+    bar->setValue(value);
+    // The change handlers run once when a thumb drag ends, not for every position on the way.
+    bar->setTracking(false);
+    return bar;
+}
+
+QTimer* MakeTimer(QMainWindow& window, const char* name, int intervalMs, bool enabled)
+{
+    auto* timer = new QTimer(&window);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(intervalMs);
+    if (enabled)
+        timer->start();
+    return timer;
+}
+
+} // namespace
+
+MainControls MainWindowDesign::Build(QMainWindow& window)
+{
+    MainControls c;
+    window.setWindowTitle(QStringLiteral("Orvanta Wave Saver"));
+    auto* client = new QWidget(&window);
+    client->setObjectName(QStringLiteral("Form_Main_client"));
+    client->setFixedSize(Toolkit::TwipsToPixelsX(ClientWidthTwips),
+                         Toolkit::TwipsToPixelsY(ClientHeightTwips));
+    SetBackground(*client, FormGrey);
+    window.setCentralWidget(client);
+
+    BuildButtons(*client, c);
+    BuildSliders(*client, c);
+    BuildLabels(*client, c);
+    BuildTextBoxes(*client, c);
+    BuildDestinationControls(*client, c);
+    BuildMenus(window, c);
+    BuildTimers(window, c);
+    return c;
+}
+
+void MainWindowDesign::BuildButtons(QWidget& client, MainControls& c)
+{
+    c.Command1 =
+        Make<QPushButton>(client, "Command1", QStringLiteral("Open File"), 120, 150, 975, 375);
+    c.Command2 = Make<QPushButton>(client, "Command2", QStringLiteral("Play"), 120, 750, 975, 375);
+    c.Command3 = Make<QPushButton>(client, "Command3", QStringLiteral("Stop"), 1320, 750, 975, 375);
+    c.btn_View =
+        Make<QPushButton>(client, "btn_View", QStringLiteral("View Plot"), 2520, 750, 975, 375);
+    c.btnEXIT = Make<QPushButton>(client, "btnEXIT", QStringLiteral("Exit"), 4680, 4770, 1335, 465);
+    SetBackground(*c.btnEXIT, ExitLightRed);
+    SetPointSize(*c.btnEXIT, 13.5);
+}
+
+void MainWindowDesign::BuildSliders(QWidget& client, MainControls& c)
+{
+    c.HScroll_gain = MakeScroll(client, "HScroll_gain", 3600, 840, 2415, 255, 1, 100, 20, 100);
+    c.HScroll1 = MakeScroll(client, "HScroll1", 870, 1230, 5145, 255, 0, 32767, 32, 0);
+    c.HScroll2 = MakeScroll(client, "HScroll2", 870, 1590, 5145, 255, 0, 32767, 32, 0);
+}
+
+void MainWindowDesign::BuildLabels(QWidget& client, MainControls& c)
+{
+    c.txt_rel_gain =
+        Make<QLabel>(client, "txt_rel_gain", QStringLiteral("Download Attenuation  0.0 Db "), 3600,
+                     600, 2415, 255);
+    c.Label1 = Make<QLabel>(client, "Label1", QStringLiteral("Start Pos"), 120, 1230, 675, 255);
+    struct Spec
+    {
+        int index;
+        const char* text;
+        int l, t, w, h;
+    };
+    const Spec labels[] = {
+        {0, "End Pos", 120, 1590, 675, 255},     {1, "COM:", 240, 1920, 405, 225},
+        {2, "Bit Rate", 900, 1920, 795, 225},    {5, "Bits", 1950, 1920, 405, 225},
+        {6, "Channels", 2610, 1920, 735, 225},   {3, "Transfer Size", 3420, 1920, 1005, 225},
+        {4, "Transfered", 5070, 1920, 855, 225},
+    };
+    for (const Spec& s : labels) {
+        auto* label = Make<QLabel>(client, "Label2", QLatin1String(s.text), s.l, s.t, s.w, s.h);
+        label->setObjectName(QStringLiteral("Label2_%1").arg(s.index));
+        c.Label2[s.index] = label;
+    }
+    c.txt_rel_gain->setAlignment(Qt::AlignCenter);
+    c.Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (int i = 1; i < 7; ++i)
+        c.Label2[i]->setAlignment(Qt::AlignCenter);
+    c.Label2[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void MainWindowDesign::BuildTextBoxes(QWidget& client, MainControls& c)
+{
+    c.Text1 = MakeText(client, "Text1", QString(), 1200, 120, 4755, 375);
+    c.txtCom = MakeText(client, "txtCom", QStringLiteral("txtcom"), 150, 2160, 585, 285);
+    c.txtRate = MakeText(client, "txtRate", QStringLiteral("Rate"), 990, 2160, 585, 285);
+    c.txt_Bits = MakeText(client, "txt_Bits", QStringLiteral("txt_Bits"), 1830, 2160, 585, 285);
+    c.txt_Chan = MakeText(client, "txt_Chan", QStringLiteral("Chan"), 2670, 2160, 585, 285);
+    c.txt_Xfr_Siz =
+        MakeText(client, "txt_Xfr_Siz", QStringLiteral("Xfr Size"), 3510, 2160, 855, 285);
+    c.txt_Xfred =
+        MakeText(client, "txt_Xfred", QStringLiteral("transfered"), 4980, 2160, 1005, 285);
+    c.ProgressBar1 = new ProgressBar(&client);
+    c.ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    Toolkit::PlaceTwips(*c.ProgressBar1, 120, 2520, 5895, 255);
+    c.txtErr = MakeMultiLine(client, "txtErr", 120, 2880, 5895, 285);
+    c.txtErr->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.txt_rply = MakeMultiLine(client, "txt_rply", 120, 3240, 5895, 855);
+    c.txt_rply->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+void MainWindowDesign::BuildDestinationControls(QWidget& client, MainControls& c)
+{
+    const char* options[] = {"Station ID", "Channel ID", "Pink File"};
+    for (int i = 0; i < 3; ++i) {
+        auto* opt = Make<QRadioButton>(client, "opt_Wav_type", QLatin1String(options[i]), 120,
+                                       4170 + 360 * i, 1095, 375);
+        opt->setObjectName(QStringLiteral("opt_Wav_type_%1").arg(i));
+        SetBackground(*opt, OptionYellow);
+        c.opt_Wav_type[i] = opt;
+    }
+    struct Spec
+    {
+        const char* text;
+        int l, t, w, h;
+    };
+    const Spec buttons[] = {
+        {"Send Station ID", 1320, 4800, 1545, 465}, {"Erase Station ID", 1320, 4200, 1545, 465},
+        {"Stop Transfer", 3000, 4800, 1545, 465},   {"Send CR", 4680, 4200, 1335, 465},
+        {"Blank Check", 3000, 4200, 1545, 465},
+    };
+    for (int i = 0; i < 5; ++i) {
+        const Spec& s = buttons[i];
+        auto* b =
+            Make<QPushButton>(client, "btn_snd_ST_ID", QLatin1String(s.text), s.l, s.t, s.w, s.h);
+        b->setObjectName(QStringLiteral("btn_snd_ST_ID_%1").arg(i));
+        c.btn_snd_ST_ID[i] = b;
+    }
+    SetPointSize(*c.btn_snd_ST_ID[2], 9.75);
+}
+
+void MainWindowDesign::BuildMenus(QMainWindow& window, MainControls& c)
+{
+    QMenuBar* bar = window.menuBar();
+    c.mnuFile = bar->addMenu(QStringLiteral("&File"));
+    c.mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    c.mnu_File_Open = c.mnuFile->addAction(QStringLiteral("Open File"));
+    c.mnu_File_Open->setObjectName(QStringLiteral("mnu_File_Open"));
+    c.mnuExit = c.mnuFile->addAction(QStringLiteral("Exit"));
+    c.mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+    c.mnuCOM = bar->addMenu(QStringLiteral("COM"));
+    c.mnuCOM->setObjectName(QStringLiteral("mnuCOM"));
+    // Placeholder captions; the port probe replaces or hides them.
+    const char* placeholders[] = {"COMA", "COMB", "COMC", "COMD", "COME", "CMMF",
+                                  "COMG", "COMH", "CMMI", "COMJ", "COMK", "COML"};
+    for (int i = 1; i <= 12; ++i) {
+        QAction* item = c.mnuCOM->addAction(QLatin1String(placeholders[i - 1]));
+        item->setObjectName(QStringLiteral("mnuCOMsel_%1").arg(i));
+        item->setCheckable(true);
+        item->setData(QString()); // the tag
+        c.mnuCOMsel[i] = item;
+    }
+
+    c.mnu_help = bar->addMenu(QStringLiteral("&Help"));
+    c.mnu_help->setObjectName(QStringLiteral("mnu_help"));
+    c.mnu_about = c.mnu_help->addAction(QStringLiteral("&About"));
+    c.mnu_about->setObjectName(QStringLiteral("mnu_about"));
+    c.mnu_Pelorin_help = c.mnu_help->addAction(QStringLiteral("Pelorin Help"));
+    c.mnu_Pelorin_help->setObjectName(QStringLiteral("mnu_Pelorin_help"));
+}
+
+void MainWindowDesign::BuildTimers(QMainWindow& window, MainControls& c)
+{
+    c.tmrSplash = MakeTimer(window, "tmrSplash", 100, true);
+    c.Timer_erase = MakeTimer(window, "Timer_erase", 100, true);
+    c.tmr_Delay = MakeTimer(window, "tmr_Delay", 25, true);
+    c.tmrComInit = MakeTimer(window, "tmrComInit", 100, false);
+    c.Timer1 = MakeTimer(window, "Timer1", 100, false);
+}

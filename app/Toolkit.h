@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QWidget;
+class QDialog;
+
+// The window-toolkit operations the program relies on, behind one interface so that tests can
+// answer dialogs and record messages without a person. DesktopToolkit is the real one.
+class Toolkit
+{
+public:
+    enum Buttons
+    {
+        OkOnly = 0,
+        OkCancel = 1
+    };
+    enum Answer
+    {
+        Ok = 1,
+        Cancel = 2
+    };
+
+    virtual ~Toolkit() = default;
+
+    // Modal message box; an empty title means the application title. Returns Ok or Cancel.
+    virtual int MsgBox(const QString& text, Buttons buttons = OkOnly,
+                       const QString& title = {}) = 0;
+    // Modal open-file dialog; nullopt when the user cancels.
+    virtual std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
+                                                   const QString& currentName) = 0;
+    // Runs every waiting window event, timer tick and serial event, then returns.
+    virtual void DoEvents() = 0;
+    // Like DoEvents, but sleeps until at least one event arrives (bounded by maxWaitMs), so that a
+    // waiting loop never spins a core.
+    virtual void WaitEvents(int maxWaitMs) = 0;
+    // Shows a dialog modally and returns when it has closed.
+    virtual void ShowModal(QDialog& dialog) = 0;
+    virtual void Beep() = 0;
+    // Asks the desktop to open a URL (the mail link); the result is not examined.
+    virtual void OpenUrl(const QString& url) = 0;
+
+    // Twips (1/1440 inch) to pixels at the screen's logical DPI.
+    static int TwipsToPixelsX(int twips);
+    static int TwipsToPixelsY(int twips);
+    static int PixelsToTwipsX(int pixels);
+    static int PixelsToTwipsY(int pixels);
+    // Colours are written as 0x00BBGGRR values.
+    static QColor FromBgr(quint32 bgr);
+    // "Wav Files (*.wav)|*.wav|All Files (*.*)|*.*" to the "Name (*.x);;..." form.
+    static QString FilterToQt(const QString& filter);
+    // Places a widget at a twips rectangle (left, top, width, height) inside its parent.
+    static void PlaceTwips(QWidget& widget, int left, int top, int width, int height);
+};

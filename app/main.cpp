@@ -1,0 +1,27 @@
+#include "AppState.h"
+#include "DesktopToolkit.h"
+#include "Form_Main.h"
+#include "InstanceGuard.h"
+#include "RegEdit.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pelorin"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(AppState::VersionMajor)
+                                            .arg(AppState::VersionMinor)
+                                            .arg(AppState::VersionRevision));
+    QApplication::setDesktopFileName(QStringLiteral("pelorin"));
+
+    DesktopToolkit toolkit;
+    AppState state;
+    RegEdit settings;
+    InstanceGuard instance(AppState::AppTitle);
+    Form_Main window(toolkit, state, settings, instance);
+    window.Form_Load();
+    window.show();
+    return app.exec();
+}

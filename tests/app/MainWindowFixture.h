@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AppState.h"
+#include "Form_Main.h"
+#include "InstanceGuard.h"
+#include "RegEdit.h"
+#include "ScriptedToolkit.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A main window as the program builds it, with a scripted toolkit, a settings store in a
+// temporary folder and an instance name of its own, so tests never touch the user's store and
+// never meet a running copy of the program.
+struct MainWindowFixture
+{
+    QTemporaryDir dir;
+    ScriptedToolkit toolkit;
+    AppState state;
+    std::unique_ptr<RegEdit> settings;
+    std::unique_ptr<InstanceGuard> instance;
+    std::unique_ptr<Form_Main> window;
+
+    MainWindowFixture();
+    // Builds the window; with load set, runs the start-up sequence too. The start-up splash is
+    // switched off unless keepSplash is set, so tests do not wait for it.
+    Form_Main& Create(bool load = true, bool keepSplash = false);
+    QString StoreFile() const { return dir.filePath(QStringLiteral("registry.ini")); }
+};

@@ -1,0 +1,116 @@
+// Earlier-instance handling between real processes of the program.
+#include "AppState.h"
+#include "InstanceGuard.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestInstance : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void secondStartActivatesEarlierAndCompletesStartUp();
+    void endTaskClosesEarlierWindowByExactTitle();
+
+private:
+    QProcess* Start();
+    QString m_systemTemp;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QList<QProcess*> m_processes;
+};
+
+void TestInstance::initTestCase()
+{
+    m_systemTemp = QDir::tempPath();
+}
+
+void TestInstance::init()
+{
+    m_dir =
+        std::make_unique<QTemporaryDir>(m_systemTemp + QStringLiteral("/pelorin-instance-XXXXXX"));
+    // The local socket lives in the temporary folder and the settings under the config folder:
+    // both point into this test's own folder, away from a running program.
+    qputenv("TMPDIR", m_dir->path().toUtf8());
+}
+
+void TestInstance::cleanup()
+{
+    for (QProcess* p : m_processes) {
+        p->kill();
+        p->waitForFinished(3000);
+        delete p;
+    }
+    m_processes.clear();
+}
+
+QProcess* TestInstance::Start()
+{
+    auto* p = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TMPDIR", m_dir->path());
+    env.insert("XDG_CONFIG_HOME", m_dir->filePath("config"));
+    env.insert("XDG_RUNTIME_DIR", m_dir->path());
+    p->setProcessEnvironment(env);
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(QStringLiteral(PELORIN_BINARY), {});
+    m_processes << p;
+    return p;
+}
+
+void TestInstance::secondStartActivatesEarlierAndCompletesStartUp()
+{
+    // This test process plays the earlier instance.
+    InstanceGuard earlier(AppState::AppTitle);
+    int activations = 0;
+    QStringList endTaskTitles;
+    earlier.onActivate = [&] { ++activations; };
+    earlier.onEndTask = [&](const QString& title) {
+        endTaskTitles << title;
+        return InstanceGuard::EndTaskReply::NotFound;
+    };
+    QVERIFY(!earlier.EarlierInstanceRunning());
+    QVERIFY(earlier.Listen());
+
+    QProcess* second = Start();
+    QVERIFY(second->waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(activations, 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(endTaskTitles, QStringList{"Pelorin"}, 10000);
+    // It goes on with its own start-up and keeps running.
+    QTest::qWait(500);
+    QCOMPARE(second->state(), QProcess::Running);
+}
+
+void TestInstance::endTaskClosesEarlierWindowByExactTitle()
+{
+    QProcess* first = Start();
+    QVERIFY(first->waitForStarted(5000));
+    InstanceGuard probe(AppState::AppTitle);
+    QTRY_VERIFY_WITH_TIMEOUT(probe.EarlierInstanceRunning(), 10000);
+
+    // A second real start finds it, asks it to come forward, and completes its own start-up.
+    QProcess* second = Start();
+    QVERIFY(second->waitForStarted(5000));
+    QTest::qWait(1000);
+    QCOMPARE(second->state(), QProcess::Running);
+    QCOMPARE(first->state(), QProcess::Running); // "Pelorin" names no window of the first
+
+    QVERIFY(probe.ActivateEarlier());
+    QCOMPARE(probe.EndTaskInEarlier(QStringLiteral("Orvanta Wave")),
+             InstanceGuard::EndTaskReply::NotFound); // the title must match exactly
+    QCOMPARE(probe.EndTaskInEarlier(QStringLiteral("Orvanta Wave Saver")),
+             InstanceGuard::EndTaskReply::Closed);
+    QVERIFY(first->waitForFinished(10000)); // its main window was its last window
+    QCOMPARE(first->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first->exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestInstance)
+#include "tst_instance.moc"

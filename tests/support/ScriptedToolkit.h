@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Toolkit.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+// Toolkit for tests: dialogs are answered from scripts queued by the test, every message box and
+// URL is recorded, modal windows are shown modelessly (the test closes them), and event
+// processing is real.
+class ScriptedToolkit : public Toolkit
+{
+public:
+    struct Message
+    {
+        QString text;
+        Buttons buttons;
+        QString title;
+    };
+
+    QList<Message> messages;
+    QQueue<int> msgBoxAnswers;                  // default Ok when empty
+    QQueue<std::optional<QString>> fileAnswers; // nullopt = Cancel; default Cancel when empty
+    QStringList openedUrls;
+    QList<QString> dialogsStartedWith; // the name each open dialog was started with
+    int beeps = 0;
+    int modalShows = 0;
+
+    int MsgBox(const QString& text, Buttons buttons, const QString& title) override;
+    std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
+                                           const QString& currentName) override;
+    void DoEvents() override;
+    void WaitEvents(int maxWaitMs) override;
+    void ShowModal(QDialog& dialog) override;
+    void Beep() override { ++beeps; }
+    void OpenUrl(const QString& url) override { openedUrls << url; }
+
+    QStringList MessageTexts() const;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+struct AppState;
+struct MainControls;
+class Form_Wave;
+class LoadedWave;
+class Toolkit;
+class QWidget;
+
+// The wave file handling of the main window: the open command, the slice and level sliders,
+// playback and the plot window. Form_Main wires the controls to these handlers.
+class WaveController : public QObject
+{
+    Q_OBJECT
+public:
+    WaveController(MainControls& controls, AppState& state, LoadedWave& wave, Toolkit& toolkit,
+                   QWidget& mainWindow, QObject* parent = nullptr);
+
+    // Creates the hidden plot window, owned by the main window.
+    Form_Wave* CreatePlotWindow();
+    Form_Wave* PlotWindow() const { return m_plot; }
+
+    void Command1_Click(); // the open command
+    void HScroll1_Change();
+    void HScroll2_Change();
+    void HScroll_gain_Change();
+    void UpdateSlice();
+    void btn_View_Click();
+    void Command2_Click(); // Play
+    void Command3_Click(); // Stop
+    void Timer1_Timer();
+    void StopPlayback();
+
+private:
+    void ShowLoadedFormat();
+    void ShowFailedOpen();
+    void CheckRate();
+    void PlacePlotBelowMain(double heightFactor);
+
+    MainControls& m_c;
+    AppState& m_state;
+    LoadedWave& m_wave;
+    Toolkit& m_toolkit;
+    QWidget& m_main;
+    Form_Wave* m_plot = nullptr;
+    QString m_dialogFileName; // the open dialog keeps the last name it returned
+};
