@@ -1,0 +1,63 @@
+#include "LoadedWave.h"
+
+#include <QtEndian>
+
+const uchar* LoadedWave::bytesAt(qint32 n, int byteInFrame, int width) const
+{
+    if (n < 0)
+        return nullptr;
+    // 64-bit offsets: n * BlockAlign overflows 32 bits for large buffers.
+    const qint64 offset = qint64(n) * Format.BlockAlign + byteInFrame;
+    if (offset + width > SampleData.size())
+        return nullptr;
+    return SampleData.data() + offset;
+}
+
+double LoadedWave::sample16(qint32 n, int byteInFrame) const
+{
+    const uchar* p = bytesAt(n, byteInFrame, 2);
+    return p ? qFromLittleEndian<qint16>(p) / 32768.0 : 0.0;
+}
+
+double LoadedWave::sample8(qint32 n, int byteInFrame) const
+{
+    const uchar* p = bytesAt(n, byteInFrame, 1);
+    return p ? (int(*p) - 128) / 128.0 : 0.0;
+}
+
+double LoadedWave::ReadSampleMono16(qint32 n) const
+{
+    return sample16(n, 0);
+}
+
+double LoadedWave::ReadSampleMono8(qint32 n) const
+{
+    return sample8(n, 0);
+}
+
+void LoadedWave::ReadSampleStereo16(qint32 n, double& left, double& right) const
+{
+    left = sample16(n, 0);
+    right = sample16(n, 2);
+}
+
+void LoadedWave::ReadSampleStereo8(qint32 n, double& left, double& right) const
+{
+    left = sample8(n, 0);
+    right = sample8(n, 1);
+}
+
+double LoadedWave::FirstChannel(qint32 n) const
+{
+    const bool wide = Format.BitsPerSample == 16;
+    if (Format.Channels == 2) {
+        double left = 0.0;
+        double right = 0.0;
+        if (wide)
+            ReadSampleStereo16(n, left, right);
+        else
+            ReadSampleStereo8(n, left, right);
+        return left;
+    }
+    return wide ? ReadSampleMono16(n) : ReadSampleMono8(n);
+}

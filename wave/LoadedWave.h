@@ -1,0 +1,40 @@
+#pragma once
+
+#include "SampleBuffer.h"
+#include "WaveFormat.h"
+
+#include <atomic>
+
+// The one in-memory wave file. FileOpen true means Format, DataSize, SampleData and SampleCount
+// all describe the last successfully loaded file; nothing may use the samples otherwise.
+// Frame n starts at byte n * Format.BlockAlign of SampleData.
+class LoadedWave
+{
+public:
+    WaveFormat Format;
+    qint32 SampleCount = 0;
+    qint32 SliceStart = 0;
+    qint32 SliceEnd = 0;
+    bool FileOpen = false;
+    quint32 DataSize = 0;
+    SampleBuffer SampleData;
+    // Cleared by the audio output thread when playback ends.
+    std::atomic<bool> Playing{false};
+
+    // One frame as values in [-1, 1): 16-bit as signed / 32768, 8-bit as (byte - 128) / 128.
+    // Callers pass 0 <= n < SampleCount. As a last guard, a sample whose bytes lie (even partly)
+    // outside SampleData reads as 0.0 instead of touching memory beyond it.
+    double ReadSampleMono16(qint32 n) const;
+    double ReadSampleMono8(qint32 n) const;
+    void ReadSampleStereo16(qint32 n, double& left, double& right) const;
+    void ReadSampleStereo8(qint32 n, double& left, double& right) const;
+
+    // The first channel of frame n, read the way every consumer reads it: the stereo pair when
+    // Channels is 2, the 16-bit accessor when BitsPerSample is 16, 8-bit otherwise.
+    double FirstChannel(qint32 n) const;
+
+private:
+    double sample16(qint32 n, int byteInFrame) const;
+    double sample8(qint32 n, int byteInFrame) const;
+    const uchar* bytesAt(qint32 n, int byteInFrame, int width) const;
+};
