@@ -1,0 +1,61 @@
+// pelorin-ports: shows and edits the port table and the chosen port in the settings store, so a
+// device path (a USB adapter, or the simulator's link) can be attached as COMn from a shell.
+#include "AppState.h"
+#include "PortTable.h"
+#include "RegEdit.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+int Usage(QTextStream& err)
+{
+    err << "usage: pelorin-ports list\n"
+           "       pelorin-ports attach N DEVICE   (COMN names DEVICE)\n"
+           "       pelorin-ports choose N          (COMN is the port in use at the next start)\n"
+           "The store is " << RegEdit::defaultStoreFile() << "\n";
+    return 2;
+}
+
+int PortNumber(const QString& text)
+{
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    return ok && n >= PortTable::FirstPort && n <= PortTable::LastPort ? n : 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = app.arguments().mid(1);
+    RegEdit store;
+    PortTable ports(store, AppState::AppTitle);
+
+    if (args.value(0) == QLatin1String("list") && args.size() == 1) {
+        for (int n = PortTable::FirstPort; n <= PortTable::LastPort; ++n) {
+            const QString path = ports.devicePath(n);
+            if (!path.isEmpty())
+                out << PortTable::valueName(n) << " = " << path << "\n";
+        }
+        out << "chosen: \""
+            << store.GetRegSetting(AppState::AppTitle, "FormInit", "ComPort", QString()) << "\"\n";
+        return 0;
+    }
+    if (args.value(0) == QLatin1String("attach") && args.size() == 3 && PortNumber(args[1])) {
+        store.SaveRegSetting(AppState::AppTitle, "Ports", PortTable::valueName(PortNumber(args[1])),
+                             args[2]);
+        return 0;
+    }
+    if (args.value(0) == QLatin1String("choose") && args.size() == 2 && PortNumber(args[1])) {
+        // The same blank-led form the COM menu saves.
+        store.SaveRegSetting(AppState::AppTitle, "FormInit", "ComPort",
+                             QLatin1Char(' ') + QString::number(PortNumber(args[1])));
+        return 0;
+    }
+    return Usage(err);
+}

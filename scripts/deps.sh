@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Pelorin needs, only those that are missing.
+# Usage: scripts/deps.sh build|test|run
+set -euo pipefail
+
+build_pkgs=(build-essential cmake ninja-build pkg-config libgl-dev
+            qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev)
+test_pkgs=(espeak-ng sox pulseaudio pulseaudio-utils procps)
+run_pkgs=(qt6-qpa-plugins)
+
+want=("${build_pkgs[@]}")
+case "${1:-build}" in
+  test) want+=("${test_pkgs[@]}") ;;
+  run) want+=("${run_pkgs[@]}") ;;
+esac
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds Pelorin and runs the whole test suite headless. Installs what is missing first.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/deps.sh" test
+"$top/scripts/build.sh"
+
+# Playback tests need a sound server; run a private one with a null sink for the whole suite.
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+"$top/scripts/sound-server.sh" start
+trap '"$top/scripts/sound-server.sh" stop' EXIT
+
+cd "$top/build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600
