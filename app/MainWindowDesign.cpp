@@ -96,6 +96,7 @@ MainControls MainWindowDesign::Build(QMainWindow& window)
     client->setFixedSize(Toolkit::TwipsToPixelsX(ClientWidthTwips),
                          Toolkit::TwipsToPixelsY(ClientHeightTwips));
     SetBackground(*client, FormGrey);
+    SetPointSize(*client, 7.5); // the controls were laid out for a small 8-point font
     window.setCentralWidget(client);
 
     BuildButtons(*client, c);
