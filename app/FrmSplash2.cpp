@@ -75,6 +75,8 @@ void FrmSplash2::Timer1_Timer()
 
 void FrmSplash2::lblemail_Click()
 {
+    // The desktop's mail handler needs no verb, parameters or working folder (the Windows shell
+    // call used "C:\"); the caption, trailing blanks and all, forms the address.
     m_toolkit.OpenUrl(QStringLiteral("mailto:") + m_lblemail->text());
 }
 
