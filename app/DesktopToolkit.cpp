@@ -2,13 +2,11 @@
 
 #include "AppState.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTimer>
 #include <QUrl>
 
 int DesktopToolkit::MsgBox(const QString& text, Buttons buttons, const QString& title)
@@ -33,21 +31,6 @@ std::optional<QString> DesktopToolkit::GetOpenFileName(const QString& filter,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
-}
-
-void DesktopToolkit::DoEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void DesktopToolkit::WaitEvents(int maxWaitMs)
-{
-    // A single-shot timer bounds the sleep; WaitForMoreEvents blocks in the dispatcher instead of
-    // spinning.
-    QTimer bound;
-    bound.setSingleShot(true);
-    bound.start(maxWaitMs);
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void DesktopToolkit::ShowModal(QDialog& dialog)

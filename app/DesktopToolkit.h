@@ -9,8 +9,6 @@ public:
     int MsgBox(const QString& text, Buttons buttons, const QString& title) override;
     std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
                                            const QString& currentName) override;
-    void DoEvents() override;
-    void WaitEvents(int maxWaitMs) override;
     void ShowModal(QDialog& dialog) override;
     void Beep() override;
     void OpenUrl(const QString& url) override;

@@ -100,6 +100,11 @@ void Form_Main::WireTimers()
     connect(m_c.Timer_erase, &QTimer::timeout, m_unitCtl, &UnitController::Timer_erase_Timer);
     connect(m_c.tmr_Delay, &QTimer::timeout, m_serialCtl, &SerialController::tmr_Delay_Timer);
     connect(m_c.tmrComInit, &QTimer::timeout, m_serialCtl, &SerialController::tmrComInit_Timer);
+    // The serial control's communication event and its report of a lost port.
+    connect(&m_serialCtl->MSComm1(), &SerialControl::OnComm, m_serialCtl,
+            &SerialController::MSComm1_OnComm);
+    connect(&m_serialCtl->MSComm1(), &SerialControl::portLost, m_serialCtl,
+            &SerialController::MSComm1_PortLost);
     connect(m_c.Timer1, &QTimer::timeout, m_waveCtl, &WaveController::Timer1_Timer);
 }
 

@@ -1,8 +1,10 @@
 #include "Toolkit.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <cmath>
 
@@ -67,4 +69,19 @@ void Toolkit::PlaceTwips(QWidget& widget, int left, int top, int width, int heig
 {
     widget.setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
                        TwipsToPixelsY(height));
+}
+
+void Toolkit::DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void Toolkit::WaitEvents(int maxWaitMs)
+{
+    // A single-shot timer bounds the sleep; WaitForMoreEvents blocks in the dispatcher instead of
+    // spinning.
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.start(maxWaitMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }

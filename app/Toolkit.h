@@ -32,10 +32,10 @@ public:
     virtual std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
                                                    const QString& currentName) = 0;
     // Runs every waiting window event, timer tick and serial event, then returns.
-    virtual void DoEvents() = 0;
+    virtual void DoEvents();
     // Like DoEvents, but sleeps until at least one event arrives (bounded by maxWaitMs), so that a
     // waiting loop never spins a core.
-    virtual void WaitEvents(int maxWaitMs) = 0;
+    virtual void WaitEvents(int maxWaitMs);
     // Shows a dialog modally and returns when it has closed.
     virtual void ShowModal(QDialog& dialog) = 0;
     virtual void Beep() = 0;

@@ -2,9 +2,7 @@
 
 #include "AppState.h"
 
-#include <QCoreApplication>
 #include <QDialog>
-#include <QTimer>
 
 int ScriptedToolkit::MsgBox(const QString& text, Buttons buttons, const QString& title)
 {
@@ -17,19 +15,6 @@ std::optional<QString> ScriptedToolkit::GetOpenFileName(const QString&, const QS
 {
     dialogsStartedWith << currentName;
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
-}
-
-void ScriptedToolkit::DoEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void ScriptedToolkit::WaitEvents(int maxWaitMs)
-{
-    QTimer bound;
-    bound.setSingleShot(true);
-    bound.start(maxWaitMs);
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void ScriptedToolkit::ShowModal(QDialog& dialog)
