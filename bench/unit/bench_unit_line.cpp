@@ -1,0 +1,166 @@
+// Times the main window's unit commands against orvanta-sim paced like a 9600-baud line:
+//  - line use: from the Send click to the last byte the unit receives, for a 16384-frame
+//    Station ID, over the time the line needs for those bytes at 960 bytes per second;
+//  - how late the window's 25-ms timer (tmr_Delay) ticks while a download holds the window;
+//  - the CPU time the program uses during a full erase wait with a silent unit.
+// Prints the figures; the targets are 1.02, 30 ms and 0.3 s.
+#include "SimUnit.h"
+#include "UnitWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr double kLineBytesPerSecond = 960.0;
+
+TestWav Tone(int frames)
+{
+    TestWav wav;
+    wav.bits = 8;
+    wav.rate = 8000;
+    for (int i = 0; i < frames; ++i)
+        wav.frames.append({128 + ((i * 13) % 90) - 45, 0});
+    return wav;
+}
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Processes events until rx.bin holds `bytes` bytes or the time runs out; elapsed ms or -1.
+qint64 WaitForReceived(const SimUnit& sim, qint64 bytes, const QElapsedTimer& clock, int maxMs)
+{
+    const QString rx = sim.FlashDir() + QStringLiteral("/rx.bin");
+    QEventLoop loop;
+    QTimer poll;
+    qint64 at = -1;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (QFileInfo(rx).size() >= bytes) {
+            at = clock.elapsed();
+            loop.quit();
+        } else if (clock.elapsed() > maxMs) {
+            loop.quit();
+        }
+    });
+    poll.start(2);
+    loop.exec();
+    return at;
+}
+
+bool Ready(UnitWindow& u, SimUnit& sim, const QStringList& options, int frames)
+{
+    if (!sim.Start(options)) {
+        std::printf("  orvanta-sim did not start\n");
+        return false;
+    }
+    u.AttachCom1(sim.Link());
+    if (frames > 0 && !u.Open(Tone(frames))) {
+        std::printf("  the wave file did not open\n");
+        return false;
+    }
+    return true;
+}
+
+void SendStationId(UnitWindow& u)
+{
+    u.Choose(0);
+    u.Answer({Toolkit::Ok});
+    u.Click(0);
+}
+
+void LineUse()
+{
+    UnitWindow u;
+    SimUnit sim;
+    const int frames = 16384;
+    if (!Ready(u, sim, {"--baud", "9600"}, frames))
+        return;
+    const qint64 bytes = frames + 10;
+    QElapsedTimer clock;
+    clock.start();
+    SendStationId(u);
+    const qint64 toolMs = clock.elapsed();
+    const qint64 lastByteMs = WaitForReceived(sim, bytes, clock, 60000);
+    const double lineMs = bytes * 1000.0 / kLineBytesPerSecond;
+    std::printf("line use: %lld bytes, Send returned after %lld ms, last byte received after "
+                "%lld ms, line time %.0f ms, ratio %.4f (target <= 1.02)\n",
+                static_cast<long long>(bytes), static_cast<long long>(toolMs),
+                static_cast<long long>(lastByteMs), lineMs, lastByteMs / lineMs);
+}
+
+void TimerDuringDownload()
+{
+    UnitWindow u;
+    SimUnit sim;
+    // Larger than what the pseudo-terminal takes at once, so the port holds the download.
+    const int frames = 40000;
+    if (!Ready(u, sim, {"--baud", "9600"}, frames))
+        return;
+    QElapsedTimer clock;
+    qint64 last = -1;
+    qint64 worst = 0;
+    double total = 0;
+    int ticks = 0;
+    QObject watch;
+    QObject::connect(u.Controls().tmr_Delay, &QTimer::timeout, &watch, [&] {
+        const qint64 now = clock.nsecsElapsed() / 1000;
+        if (last >= 0) {
+            const qint64 late = std::max<qint64>(0, now - last - 25000);
+            worst = std::max(worst, late);
+            total += late;
+            ++ticks;
+        }
+        last = now;
+    });
+    clock.start();
+    SendStationId(u);
+    const qint64 ms = clock.elapsed();
+    std::printf("tmr_Delay during a %d-frame download (%lld ms in Send): %d ticks, worst "
+                "lateness %.1f ms, mean %.2f ms (target <= 30 ms)\n",
+                frames, static_cast<long long>(ms), ticks, worst / 1000.0,
+                ticks ? total / ticks / 1000.0 : 0.0);
+}
+
+void EraseCpu()
+{
+    UnitWindow u;
+    SimUnit sim;
+    if (!Ready(u, sim, {"--baud", "9600", "--ignore"}, 0))
+        return;
+    u.Choose(0);
+    u.Answer({Toolkit::Ok});
+    QElapsedTimer clock;
+    clock.start();
+    const double cpu0 = CpuSeconds();
+    u.Click(1);
+    const double cpu = CpuSeconds() - cpu0;
+    std::printf("erase wait with a silent unit: %lld ms, CPU %.3f s (target <= 0.3 s)\n",
+                static_cast<long long>(clock.elapsed()), cpu);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::printf("bench_unit_line: orvanta-sim at 9600 baud over a pseudo-terminal\n");
+    LineUse();
+    TimerDuringDownload();
+    EraseCpu();
+    return 0;
+}
