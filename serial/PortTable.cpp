@@ -100,7 +100,7 @@ QList<int> PortTable::registerDevices(const QList<PortCandidate>& devices)
     return numbers;
 }
 
-PortDetails PortTable::details(int n) const
+PortDetails PortTable::details(int n, bool askSystem) const
 {
     PortDetails details;
     details.devicePath = devicePath(n);
@@ -108,7 +108,7 @@ PortDetails PortTable::details(int n) const
     if (details.resolvedPath.isEmpty())
         return details;
     auto known = m_seen.constFind(details.resolvedPath);
-    if (known == m_seen.constEnd()) {
+    if (known == m_seen.constEnd() && askSystem) {
         // Not registered in this run: ask the system once more.
         const auto ports = PortCandidate::systemPorts();
         for (const PortCandidate& port : ports) {

@@ -32,7 +32,9 @@ public:
     QList<int> registerDevices(const QList<PortCandidate>& devices);
     QList<int> registerSystemDevices() { return registerDevices(PortCandidate::systemPorts()); }
 
-    PortDetails details(int n) const;
+    // What is known of the device of COM<n>. askSystem: look a device up in the system's list when
+    // it was not registered in this run (false: only what registration saw, no system scan).
+    PortDetails details(int n, bool askSystem = true) const;
 
     // The /dev/serial/by-id link that points at the device, else the device path itself.
     QString stableName(const QString& systemLocation) const;

@@ -24,13 +24,18 @@ void examineEraseWords(const QString& line, bool& eraseWaiting, ReplyEffects& ou
 ReplyEffects ReplyAssembler::process(const QByteArray& newBytes, bool& eraseWaiting)
 {
     m_rxBuffer.append(newBytes);
+    return consumeLines(m_rxBuffer, eraseWaiting);
+}
+
+ReplyEffects ReplyAssembler::consumeLines(QByteArray& rxBuffer, bool& eraseWaiting)
+{
     ReplyEffects out;
-    if (m_rxBuffer.isEmpty())
+    if (rxBuffer.isEmpty())
         return out;
     qsizetype p = 0;
     do {
-        p = m_rxBuffer.indexOf('\r') + 1; // 1-based; 0 when no CR
-        QString line = QString::fromLatin1(m_rxBuffer.left(p));
+        p = rxBuffer.indexOf('\r') + 1; // 1-based; 0 when no CR
+        QString line = QString::fromLatin1(rxBuffer.left(p));
         line.replace(QLatin1Char('\n'), QLatin1Char(' '));
         if (p > 1)
             out.effects.append(
@@ -38,7 +43,7 @@ ReplyEffects ReplyAssembler::process(const QByteArray& newBytes, bool& eraseWait
         if (p > 0) {
             if (eraseWaiting)
                 examineEraseWords(line, eraseWaiting, out);
-            m_rxBuffer.remove(0, p);
+            rxBuffer.remove(0, p);
         }
     } while (p > 0);
     return out;

@@ -15,6 +15,9 @@ public:
     // Appends newBytes to RxBuffer and consumes every complete line. While eraseWaiting is true,
     // a line holding "QXERA" or "QXERR" (any case) sets it false for the rest of the call.
     ReplyEffects process(const QByteArray& newBytes, bool& eraseWaiting);
+    // The same line loop over a buffer kept by the caller (the main window's RxBuffer): consumes
+    // every complete line from its front and leaves an incomplete one.
+    static ReplyEffects consumeLines(QByteArray& rxBuffer, bool& eraseWaiting);
 
     const QByteArray& RxBuffer() const { return m_rxBuffer; }
     void clear() { m_rxBuffer.clear(); }

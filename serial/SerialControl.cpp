@@ -101,12 +101,14 @@ CommError SerialControl::setInputMode(int mode)
 CommError SerialControl::setDTREnable(bool on)
 {
     m_dtr = on;
+    emit lineAction(on ? DtrOn : DtrOff);
     return PortOpen() ? applyLines() : CommError{};
 }
 
 CommError SerialControl::setRTSEnable(bool on)
 {
     m_rts = on;
+    emit lineAction(on ? RtsOn : RtsOff);
     return PortOpen() ? applyLines() : CommError{};
 }
 
@@ -147,8 +149,11 @@ QString SerialControl::openDevice() const
 CommError SerialControl::setPortOpen(bool open)
 {
     if (!open) {
+        const bool wasOpen = PortOpen();
         m_port->close();
         m_lost = false;
+        if (wasOpen)
+            emit lineAction(Closed);
         return {};
     }
     if (PortOpen())
@@ -157,7 +162,10 @@ CommError SerialControl::setPortOpen(bool open)
     if (m_port->isOpen())
         m_port->close(); // a lost port whose deferred close has not run yet
     m_lost = false;
-    return openPort();
+    const CommError opened = openPort();
+    if (opened.ok())
+        emit lineAction(Opened);
+    return opened;
 }
 
 CommError SerialControl::openPort()

@@ -40,6 +40,18 @@ public:
         ErRxParity = 1009,
         ErTxFull = 1010,
     };
+    // What a property write did to the line, reported through lineAction in the order it happened
+    // (a monitor of the line state; pseudo-terminals have no modem lines to read back).
+    enum LineAction
+    {
+        DtrOn,
+        DtrOff,
+        RtsOn,
+        RtsOff,
+        Opened,
+        Closed,
+    };
+    Q_ENUM(LineAction)
     static constexpr int DefaultStallMs = 10000;
 
     explicit SerialControl(PortTable* ports, QObject* parent = nullptr);
@@ -93,6 +105,8 @@ public:
 signals:
     void OnComm();
     void portLost(const CommError& error);
+    // DTREnable/RTSEnable set (open or closed), the port opened, an open port closed.
+    void lineAction(SerialControl::LineAction action);
 
 private:
     CommError openPort();

@@ -1,41 +1,140 @@
 #include "SerialController.h"
 
 #include "AppState.h"
+#include "LineEventText.h"
 #include "MainControls.h"
+#include "NumberText.h"
+#include "PortMenu.h"
+#include "PortTable.h"
 #include "RegEdit.h"
+#include "ReplyAssembler.h"
 #include "Toolkit.h"
 
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// Counts the calls that hold their caller inside the control's output, so that nothing closes
+// the port under them.
+class HoldScope
+{
+public:
+    explicit HoldScope(int& count) : m_count(count) { ++m_count; }
+    ~HoldScope() { --m_count; }
+    HoldScope(const HoldScope&) = delete;
+    HoldScope& operator=(const HoldScope&) = delete;
+
+private:
+    int& m_count;
+};
+
+bool isLoss(int number)
+{
+    return number == CommError::PortLost || number == CommError::ReadFailed ||
+           number == CommError::WriteFailed;
+}
+
+const QString OnCommSource = QStringLiteral("Mscomm1_OnComm");
+
+} // namespace
 
 SerialController::SerialController(MainControls& controls, AppState& state, Toolkit& toolkit,
                                    RegEdit& settings, QObject* parent)
-    : QObject(parent), m_c(controls), m_state(state), m_toolkit(toolkit), m_settings(settings)
+    : QObject(parent), m_c(controls), m_state(state), m_toolkit(toolkit), m_settings(settings),
+      m_ports(std::make_unique<PortTable>(settings, AppState::AppTitle)),
+      m_menu(std::make_unique<PortMenu>(controls)), m_comm(new SerialControl(m_ports.get(), this)),
+      m_listDevices(&PortCandidate::systemPorts)
 {
+    m_comm->setObjectName(QStringLiteral("MSComm1"));
+    if (m_c.mnuCOM)
+        m_c.mnuCOM->setToolTipsVisible(true); // each port item names its device
 }
 
-void SerialController::DetermineValidPorts() {}
+SerialController::~SerialController() = default;
 
-void SerialController::StartCom() {}
-
-void SerialController::SendCom(const QByteArray& text)
+void SerialController::setDeviceLister(std::function<QList<PortCandidate>()> lister)
 {
-    Q_UNUSED(text);
+    m_listDevices = std::move(lister);
 }
 
-bool SerialController::DrainOutput(int msTimeout)
+// ---- Port probing and the COM menu ----
+
+void SerialController::DetermineValidPorts()
 {
-    Q_UNUSED(msTimeout);
-    return false;
+    // Devices seen for the first time get their numbers before the numbers are tried.
+    m_ports->registerDevices(m_listDevices ? m_listDevices() : QList<PortCandidate>());
+    if (m_comm->PortOpen())
+        m_comm->setPortOpen(false);
+    int slot = 1;
+    for (int port = PortTable::FirstPort; port <= PortTable::LastPort; ++port) {
+        if (!ProbePort(port)) {
+            m_menu->blank(slot); // the next port that opens reuses this item
+            continue;
+        }
+        m_menu->list(slot, port, m_ports->details(port, false).tooltipText());
+        if (++slot > PortMenu::Items)
+            break; // ports above the twelfth are not tried
+    }
+    m_menu->hideFrom(slot);
+    StartCom();
 }
 
-void SerialController::ShowError(const QString& text, const QString& source)
+bool SerialController::ProbePort(int port)
 {
-    m_c.txtErr->setPlainText(text + QLatin1Char(' ') + source);
-    m_state.ErrorTicks = 200;
+    m_comm->setCommPort(static_cast<qint16>(port));
+    m_comm->setPortOpen(true);
+    if (!m_comm->PortOpen())
+        return false;
+    m_comm->setPortOpen(false);
+    return true;
+}
+
+void SerialController::mnuCOM_Click()
+{
+    if (!m_state.TransferBusy)
+        m_state.ProbeRequested = true;
+}
+
+void SerialController::mnuCOMsel_Click(int index)
+{
+    if (index < 1 || index > PortMenu::Items)
+        return;
+    m_menu->uncheckAll();
+    m_menu->check(index);
+    const QString tag = m_menu->tag(index);
+    const auto port = NumberText::ToInt16(tag);
+    if (!port) {
+        ShowError(
+            QStringLiteral("Type mismatch: the item's tag \"%1\" is not a port number").arg(tag),
+            QStringLiteral("mnuCOMsel_Click"));
+        return;
+    }
+    m_state.ComPortNum = *port;
+    m_settings.SaveRegSetting(AppState::AppTitle, QStringLiteral("FormInit"),
+                              QStringLiteral("ComPort"), NumberText::Str(m_state.ComPortNum));
+    m_c.txtCom->setText(NumberText::Plain(m_state.ComPortNum));
+    // The chosen port is used at once; a send that is holding keeps its port until it returns.
+    if (m_holding == 0)
+        StartCom();
 }
 
 void SerialController::tmr_Delay_Timer()
 {
+    // A probe closes the port in use; it waits while a send holds its caller on that port.
+    if (m_state.ProbeRequested && m_holding == 0) {
+        m_state.ProbeRequested = false;
+        DetermineValidPorts();
+    }
     if (m_state.ErrorTicks > 0) {
         --m_state.ErrorTicks;
     } else if (m_state.ErrorTicks == 0) {
@@ -44,17 +143,263 @@ void SerialController::tmr_Delay_Timer()
     }
 }
 
-void SerialController::tmrComInit_Timer() {}
+// ---- Port open and send ----
 
-void SerialController::mnuCOM_Click() {}
-
-void SerialController::mnuCOMsel_Click(int index)
+void SerialController::StartCom()
 {
-    Q_UNUSED(index);
+    if (m_state.ComPortNum == 0)
+        return;
+    SerialControl& c = *m_comm;
+    QString step;
+    // A failing operation goes to the failure path; false there skips to the final check.
+    const auto ok = [&](const CommError& e) { return e.ok() || StartComFailed(e, step); };
+    bool go = true;
+    if (c.PortOpen())
+        go = ok(c.setDTREnable(false)) && ok(c.setRTSEnable(false)) && ok(c.setPortOpen(false));
+    step = QStringLiteral("01");
+    go = go && ok(c.setCommPort(m_state.ComPortNum)) &&
+         ok(c.setSettings(QStringLiteral("56000,N,8,1"))) && ok(c.setHandshaking(0)) &&
+         ok(c.setInputMode(1)) && ok(c.setDTREnable(true)) && ok(c.setRTSEnable(true)) &&
+         ok(c.setInputLen(2500)) && ok(c.setOutBufferSize(2500)) && ok(c.setRThreshold(11));
+    step = QStringLiteral("02");
+    go = go && ok(c.setPortOpen(true));
+    go = go && ok(c.setSettings(QStringLiteral("9600,N,8,1"))) && ok(c.setHandshaking(0)) &&
+         ok(c.setDTREnable(true)) && ok(c.setRTSEnable(true));
+    FinishStartCom();
 }
 
-void SerialController::MSComm1_OnComm() {}
+bool SerialController::StartComFailed(const CommError& error, const QString& step)
+{
+    if (error.number == m_lastStartComError)
+        return true;
+    m_menu->uncheckAll();
+    const QString port = NumberText::Plain(m_state.ComPortNum);
+    QString text;
+    bool goOn = true;
+    if (error.number == CommError::InvalidPort) {
+        text = QStringLiteral("Invalid Port Number - Com-") + port +
+               QStringLiteral(" can't be used as a device interface.");
+    } else if (error.number == CommError::PortInUse) {
+        text = QStringLiteral("Port in use by another process - Com-") + port +
+               QStringLiteral(" is not available.");
+    } else {
+        text = QStringLiteral("Error # ") + NumberText::Str(error.number) +
+               QStringLiteral(": In DetermineValidPorts") + QLatin1Char('\r') + error.description;
+        goOn = false;
+    }
+    ShowError(text, QStringLiteral("StartCom ") + step);
+    m_lastStartComError = error.number;
+    return goOn;
+}
 
-void SerialController::RecvData() {}
+void SerialController::FinishStartCom()
+{
+    if (!m_comm->PortOpen()) {
+        SetLinkColour(LinkRed);
+        return;
+    }
+    SetLinkColour(LinkCyan);
+    m_c.tmrComInit->start();
+    // A working link ends the run of failures: the next failure is news again.
+    m_lastStartComError = 0;
+    m_lossReported = false;
+}
 
-void SerialController::ClosePortAtExit() {}
+void SerialController::tmrComInit_Timer()
+{
+    m_c.tmrComInit->stop();
+}
+
+void SerialController::SetLinkColour(quint32 bgr)
+{
+    QPalette palette = m_c.txtCom->palette();
+    palette.setColor(QPalette::Base, Toolkit::FromBgr(bgr));
+    m_c.txtCom->setPalette(palette);
+}
+
+void SerialController::SendCom(const QByteArray& text)
+{
+    if (!m_comm->PortOpen()) {
+        if (m_state.ComPortNum == 0)
+            return;
+        StartCom();
+    }
+    if (!m_comm->PortOpen()) {
+        SetLinkColour(LinkRed);
+        return;
+    }
+    SetLinkColour(LinkGreen);
+    const QPointer<SerialController> self(this);
+    CommError sent;
+    {
+        HoldScope hold(m_holding);
+        sent = m_comm->Output(text);
+    }
+    if (self && !sent.ok())
+        ReportSendFailure(sent, QStringLiteral("SendCom"));
+}
+
+bool SerialController::DrainOutput(int msTimeout)
+{
+    if (!m_comm->PortOpen())
+        return false;
+    const QPointer<SerialController> self(this);
+    CommError drained;
+    {
+        HoldScope hold(m_holding);
+        drained = m_comm->waitForDrain(msTimeout);
+    }
+    if (!self)
+        return false;
+    if (!drained.ok() && isLoss(drained.number))
+        ReportLoss(drained);
+    return drained.ok();
+}
+
+void SerialController::ReportSendFailure(const CommError& error, const QString& source)
+{
+    // A port lost during the hold is reported once, by whichever side notices it first.
+    if (isLoss(error.number) || !m_comm->PortOpen())
+        ReportLoss(error);
+    else
+        ShowError(error.description, source);
+}
+
+void SerialController::ShowError(const QString& text, const QString& source)
+{
+    m_c.txtErr->setPlainText(text + QLatin1Char(' ') + source);
+    m_state.ErrorTicks = 200;
+}
+
+// ---- Receive and line events ----
+
+void SerialController::MSComm1_OnComm()
+{
+    const int code = m_comm->CommEvent();
+    if (code == SerialControl::EvReceive) {
+        RecvData();
+        return;
+    }
+    if (code == SerialControl::EvSend)
+        return;
+    const QString eventText = LineEventText(code);
+    if (code == SerialControl::ErTxFull) {
+        CommError e = m_comm->setPortOpen(false);
+        if (e.ok())
+            e = m_comm->setDTREnable(false);
+        if (!e.ok()) {
+            OnCommFailed(e, code, eventText);
+            return;
+        }
+    }
+    // Breaks, framing and parity errors reach the technician, not only a full transmit buffer.
+    ShowError(eventText, OnCommSource);
+}
+
+void SerialController::OnCommFailed(const CommError& error, int code, const QString& eventText)
+{
+    if (code != SerialControl::EvReceive)
+        ShowError(error.description + QLatin1Char(' ') + eventText,
+                  QStringLiteral("MSComm1_OnComm Event: ") + NumberText::Plain(code));
+    if (m_comm->PortOpen()) {
+        m_comm->setPortOpen(false);
+        m_comm->setDTREnable(false);
+    }
+    StartCom();
+}
+
+void SerialController::MSComm1_PortLost(const CommError& error)
+{
+    ReportLoss(error);
+}
+
+void SerialController::ReportLoss(const CommError& error)
+{
+    if (m_lossReported)
+        return;
+    m_lossReported = true;
+    ShowError(error.description, OnCommSource);
+    ReceiveFailedB();
+}
+
+void SerialController::RecvData()
+{
+    QString step;
+    try {
+        if (!ReadWaiting() || m_state.RxBuffer.isEmpty())
+            return;
+        step = QStringLiteral("2");
+        bool eraseWaiting = m_state.EraseCountdown > 0;
+        ShowReplies(ReplyAssembler::consumeLines(m_state.RxBuffer, eraseWaiting));
+    } catch (const std::bad_alloc&) {
+        RecvDataFailed(QStringLiteral("Out of memory"), step);
+    }
+}
+
+// Moves every waiting byte into RxBuffer; false when the call is to end here.
+bool SerialController::ReadWaiting()
+{
+    while (m_comm->InBufferCount() > 0) {
+        CommError e;
+        const QByteArray bytes = m_comm->Input(&e);
+        if (!e.ok()) {
+            ReceiveFailedB(); // the port is closed now: nothing more is read in this call
+            return false;
+        }
+        if (bytes.isEmpty())
+            return false;
+        m_state.RxBuffer.append(bytes);
+    }
+    return true;
+}
+
+void SerialController::ShowReplies(const ReplyEffects& replies)
+{
+    QString addition;
+    for (const ReplyEffects::Effect& effect : replies.effects) {
+        if (effect.kind == ReplyEffects::Effect::AppendReply)
+            addition += effect.text;
+        else
+            m_c.txtErr->setPlainText(effect.text);
+    }
+    // Appending all lines at once leaves the same text as one after the other: the box keeps
+    // the tail of what it received.
+    if (!addition.isEmpty())
+        AppendToReplyBox(addition);
+    if (replies.eraseEnded)
+        m_state.EraseCountdown = 0;
+}
+
+void SerialController::AppendToReplyBox(const QString& addition)
+{
+    const QString text = appendToReplyBox(m_c.txt_rply->toPlainText(), addition);
+    m_c.txt_rply->setPlainText(text);
+    QTextCursor caret = m_c.txt_rply->textCursor();
+    caret.setPosition(std::min<int>(500, m_c.txt_rply->document()->characterCount() - 1));
+    m_c.txt_rply->setTextCursor(caret);
+}
+
+void SerialController::RecvDataFailed(const QString& description, const QString& step)
+{
+    ShowError(description + QLatin1Char(' ') + step, QStringLiteral("RecvData"));
+    ReceiveFailedB();
+}
+
+void SerialController::ReceiveFailedB()
+{
+    m_comm->setPortOpen(false);
+    m_toolkit.Beep();
+    SetLinkColour(LinkRed);
+    m_state.RxBuffer.clear();
+}
+
+// ---- Shutdown ----
+
+void SerialController::ClosePortAtExit()
+{
+    if (!m_comm->PortOpen())
+        return;
+    m_comm->setDTREnable(false);
+    m_comm->setRTSEnable(false);
+    m_comm->setPortOpen(false);
+}

@@ -1,0 +1,183 @@
+// Receiving the unit's replies in the main window over a real pseudo-terminal: lines cut at CR
+// into the reply box, the erase words, the receive threshold and the size of the reply box.
+#include "SerialWindow.h"
+
+#include <QTextCursor>
+#include <QtTest>
+
+namespace {
+
+constexpr int Threshold = 11; // bytes that must wait before the window is told
+
+} // namespace
+
+class TestSerialGuiReceive : public QObject
+{
+    Q_OBJECT
+private slots:
+    void lines_data();
+    void lines();
+    void replyBoxLimit_data();
+    void replyBoxLimit();
+    void receiveFailureClosesPort();
+};
+
+void TestSerialGuiReceive::lines_data()
+{
+    QTest::addColumn<QList<QByteArray>>("chunks"); // what the peer writes, one event at a time
+    QTest::addColumn<int>("eraseCountdown");
+    QTest::addColumn<QString>("reply");  // txt_rply afterwards
+    QTest::addColumn<QString>("status"); // txtErr afterwards ("untouched": unchanged)
+    QTest::addColumn<int>("eraseAfter");
+    QTest::addColumn<QByteArray>("rest"); // RxBuffer afterwards
+
+    using L = QList<QByteArray>;
+    QTest::newRow("erase answer while an erase waits") << L{"QXESQXERA\r\n"} << 30 << " QXESQXERA"
+                                                       << "QXERA" << 0 << QByteArray("\n");
+    QTest::newRow("erase answer, no erase waiting") << L{"QXESQXERA\r\n"} << 0 << " QXESQXERA"
+                                                    << "untouched" << 0 << QByteArray("\n");
+    QTest::newRow("not blank ends the wait, status untouched")
+        << L{"QXBSQXERR\r\n"} << 12 << " QXBSQXERR"
+        << "untouched" << 0 << QByteArray("\n");
+    QTest::newRow("lower case erase word") << L{"qxesqxera\r\n"} << 5 << " qxesqxera"
+                                           << "qxera" << 0 << QByteArray("\n");
+    QTest::newRow("mixed case with a tail") << L{"QXEPQxErA done\r\n"} << 5 << " QXEPQxErA done"
+                                            << "QxErA done" << 0 << QByteArray("\n");
+    QTest::newRow("lower case not blank") << L{"qxbsqxerr\r\n"} << 7 << " qxbsqxerr"
+                                          << "untouched" << 0 << QByteArray("\n");
+    QTest::newRow("line split across events")
+        << L{"OV16 V0116 ab", "cdefghijkl\r\n"} << 0 << " OV16 V0116 abcdefghijkl"
+        << "untouched" << 0 << QByteArray("\n");
+    QTest::newRow("two lines in one event")
+        << L{"QXBSQXERA\r\nQXBCQXERR\r\n"} << 0 << " QXBSQXERA  QXBCQXERR"
+        << "untouched" << 0 << QByteArray("\n");
+    QTest::newRow("lone CR shows nothing") << L{"\rQXBSQXERA\r"} << 0 << " QXBSQXERA"
+                                           << "untouched" << 0 << QByteArray();
+    QTest::newRow("only CRs") << L{QByteArray(12, '\r')} << 0 << ""
+                              << "untouched" << 0 << QByteArray();
+    QTest::newRow("bytes without CR stay") << L{"0123456789AB"} << 9 << ""
+                                           << "untouched" << 9 << QByteArray("0123456789AB");
+    QTest::newRow("LF carried into the next line")
+        << L{"QXESQXERA\r\n", "QXBSQXERR\r\n"} << 40 << " QXESQXERA  QXBSQXERR"
+        << "QXERA" << 0 << QByteArray("\n");
+    QTest::newRow("below the threshold, then reached")
+        << L{"QXBSQXER", "A\r", "\n"} << 0 << " QXBSQXERA"
+        << "untouched" << 0 << QByteArray("\n");
+    QTest::newRow("LF inside a line becomes a space") << L{"QX\nBSQXERA\r"} << 0 << " QX BSQXERA"
+                                                      << "untouched" << 0 << QByteArray();
+    QTest::newRow("second erase word after the wait ended")
+        << L{"QXESQXERR\r\nQXESQXERA\r\n"} << 3 << " QXESQXERR  QXESQXERA"
+        << "untouched" << 0 << QByteArray("\n");
+}
+
+void TestSerialGuiReceive::lines()
+{
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(int, eraseCountdown);
+    QFETCH(QString, reply);
+    QFETCH(QString, status);
+    QFETCH(int, eraseAfter);
+    QFETCH(QByteArray, rest);
+
+    SerialWindow w;
+    PtyPair& pty = w.attachPty(3);
+    w.create();
+    w.use(3);
+    QVERIFY(w.portOpen());
+    w.c().Timer_erase->stop(); // the countdown stays where the row puts it
+    w.c().tmr_Delay->stop();
+    w.f.state.ErrorTicks = -1;
+    w.c().txtErr->setPlainText("untouched");
+    w.f.state.EraseCountdown = eraseCountdown;
+
+    int events = 0;
+    QObject::connect(&w.ctl().MSComm1(), &SerialControl::OnComm, w.c().txtCom,
+                     [&events] { ++events; });
+    int waiting = 0;
+    int expectedEvents = 0;
+    for (const QByteArray& chunk : chunks) {
+        QVERIFY(pty.write(chunk));
+        waiting += chunk.size();
+        if (waiting >= Threshold) {
+            ++expectedEvents;
+            waiting = 0; // the event reads everything that waits
+            QTRY_COMPARE(events, expectedEvents);
+        } else {
+            QTRY_COMPARE(int(w.ctl().MSComm1().InBufferCount()), waiting);
+            QTest::qWait(50);
+            QCOMPARE(events, expectedEvents);
+        }
+    }
+    QCOMPARE(w.reply(), reply);
+    QCOMPARE(w.errorText(), status);
+    QCOMPARE(w.f.state.EraseCountdown, eraseAfter);
+    QCOMPARE(w.f.state.RxBuffer, rest);
+    QVERIFY(w.portOpen());
+}
+
+void TestSerialGuiReceive::replyBoxLimit_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("length"); // characters per line before the CR
+    QTest::newRow("short, stays whole") << 3 << 20;
+    QTest::newRow("just over 500, stays whole") << 6 << 90;
+    QTest::newRow("about 6000, stays whole") << 60 << 99;
+    QTest::newRow("12000, cut to the last 10000") << 120 << 99;
+    QTest::newRow("one long line") << 1 << 14999; // 15000 bytes with its CR
+}
+
+void TestSerialGuiReceive::replyBoxLimit()
+{
+    QFETCH(int, lines);
+    QFETCH(int, length);
+    SerialWindow w;
+    PtyPair& pty = w.attachPty(1);
+    w.create();
+    w.use(1);
+    QByteArray sent;
+    QString all;
+    for (int i = 0; i < lines; ++i) {
+        QByteArray line(length, char('a' + i % 26));
+        line.replace(0, 4, QByteArray::number(1000 + i)); // every line its own text
+        sent += line + '\r';
+        all += QLatin1Char(' ') + QString::fromLatin1(line);
+    }
+    // Independent of the window: more than 500 characters keep only the last 10,000.
+    const QString expected = all.size() > 500 ? all.right(10000) : all;
+    // In pieces of 1000 bytes, one receive event each, so that no tail below the threshold is
+    // left waiting.
+    int events = 0;
+    QObject::connect(&w.ctl().MSComm1(), &SerialControl::OnComm, w.c().txtCom,
+                     [&events] { ++events; });
+    for (int i = 0; i < sent.size(); i += 1000) {
+        const int before = events;
+        QVERIFY(pty.write(sent.mid(i, 1000)));
+        QTRY_VERIFY(events > before);
+        QTRY_COMPARE(w.ctl().MSComm1().InBufferCount(), qint16(0));
+    }
+    QVERIFY(w.f.state.RxBuffer.isEmpty());
+    QCOMPARE(w.reply(), expected);
+    QCOMPARE(w.c().txt_rply->textCursor().position(), std::min(500, int(expected.size())));
+}
+
+void TestSerialGuiReceive::receiveFailureClosesPort()
+{
+    // The peer vanishes while half a line waits: the port closes, the technician hears a beep
+    // and sees red, and the half line is dropped with the link.
+    SerialWindow w;
+    w.attachPty(2);
+    w.create();
+    w.use(2);
+    QVERIFY(w.ptys.front()->write("QXBSQXERA no CR"));
+    QTRY_COMPARE(w.f.state.RxBuffer, QByteArray("QXBSQXERA no CR"));
+    w.ptys.front()->closeMaster();
+    QTRY_VERIFY(!w.portOpen());
+    QTRY_COMPARE(w.f.toolkit.beeps, 1);
+    QCOMPARE(w.linkColour(), QColor(255, 0, 0));
+    QVERIFY(w.f.state.RxBuffer.isEmpty());
+    QCOMPARE(w.errorLines.size(), 1);
+    QVERIFY(w.errorLines[0].endsWith(" Mscomm1_OnComm"));
+}
+
+QTEST_MAIN(TestSerialGuiReceive)
+#include "tst_serial_gui_receive.moc"
