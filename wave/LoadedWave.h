@@ -18,7 +18,7 @@ public:
     bool FileOpen = false;
     quint32 DataSize = 0;
     SampleBuffer SampleData;
-    // Cleared by the audio output thread when playback ends.
+    // True while the slice is being heard; cleared when its sound has ended or was stopped.
     std::atomic<bool> Playing{false};
 
     // One frame as values in [-1, 1): 16-bit as signed / 32768, 8-bit as (byte - 128) / 128.

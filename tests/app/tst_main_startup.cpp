@@ -95,7 +95,8 @@ void TestMainStartup::controls_data()
     row("txtRate", "", {990, 2160, 585, 285}, true);
     row("txt_Bits", "", {1830, 2160, 585, 285}, true);
     row("txt_Chan", "", {2670, 2160, 585, 285}, true);
-    row("txt_Xfr_Siz", "Xfr Size", {3510, 2160, 855, 285}, true);
+    // Setting End Pos to 1000 runs its change handler, which shows the empty slice of no file.
+    row("txt_Xfr_Siz", " 0", {3510, 2160, 855, 285}, true);
     row("txt_Xfred", "", {4980, 2160, 1005, 285}, true);
     row("ProgressBar1", "", {120, 2520, 5895, 255}, true);
     row("txtErr", "", {120, 2880, 5895, 285}, true);
@@ -132,13 +133,14 @@ void TestMainStartup::controls()
 
 void TestMainStartup::displaysCleared()
 {
-    // The design texts of these boxes are replaced by empty ones; txt_Xfr_Siz and txtCom keep
-    // theirs (checked in the controls table).
+    // The design texts of these boxes are replaced by empty ones; txtCom keeps its own (checked
+    // in the controls table).
     MainWindowFixture f;
     Form_Main& w = f.Create(false);
     MainControls& c = w.Controls();
     QCOMPARE(c.txtRate->text(), QStringLiteral("Rate"));
     QCOMPARE(c.txt_Bits->text(), QStringLiteral("txt_Bits"));
+    QCOMPARE(c.txt_Xfr_Siz->text(), QStringLiteral("Xfr Size"));
     w.Form_Load();
     QVERIFY(c.txtRate->text().isEmpty());
     QVERIFY(c.txt_Bits->text().isEmpty());

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "PlotGeometry.h"
+
 #include <QWidget>
 
 class LoadedWave;
 
-// The plot window "Waveform picture": shows the selected slice of the loaded wave. It keeps no
-// data of its own; DrawWaves recomputes the picture from the loaded wave.
+// The plot window "Waveform picture": shows the selected slice of the loaded wave. DrawWaves
+// recomputes the picture from the loaded wave; painting only draws what it computed. Closing the
+// window with its close box only hides it (the window lives as long as the main window).
 class Form_Wave : public QWidget
 {
     Q_OBJECT
@@ -13,7 +16,20 @@ public:
     Form_Wave(const LoadedWave& wave, QWidget* owner);
 
     void DrawWaves();
+    // The traces of the last DrawWaves, in twips.
+    const QList<PlotGeometry::Trace>& Traces() const { return m_traces; }
+    // The window's outer size in twips, the measure the picture is laid out in.
+    QSize OuterTwips() const;
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     const LoadedWave& m_wave;
+    QList<PlotGeometry::Trace> m_traces;
 };

@@ -1,19 +1,24 @@
 #include "WaveController.h"
 
 #include "AppState.h"
+#include "AttenuationText.h"
 #include "Form_Wave.h"
 #include "LoadedWave.h"
 #include "MainControls.h"
 #include "NumberText.h"
+#include "Playback.h"
 #include "RateCheck.h"
+#include "SliceMath.h"
 #include "Toolkit.h"
 #include "WaveFileReader.h"
 #include "WindowGeometry.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 const QString OpenFilter = QStringLiteral("Wav Files (*.wav)|*.wav|All Files (*.*)|*.*");
@@ -22,7 +27,7 @@ const QString OpenFilter = QStringLiteral("Wav Files (*.wav)|*.wav|All Files (*.
 WaveController::WaveController(MainControls& controls, AppState& state, LoadedWave& wave,
                                Toolkit& toolkit, QWidget& mainWindow, QObject* parent)
     : QObject(parent), m_c(controls), m_state(state), m_wave(wave), m_toolkit(toolkit),
-      m_main(mainWindow)
+      m_main(mainWindow), m_playback(new Playback(wave, this))
 {
 }
 
@@ -30,6 +35,7 @@ Form_Wave* WaveController::CreatePlotWindow()
 {
     m_plot = new Form_Wave(m_wave, &m_main);
     PlacePlotBelowMain(1.0);
+    connect(m_plot, &Form_Wave::closed, this, &WaveController::PlotClosed);
     return m_plot;
 }
 
@@ -43,6 +49,9 @@ void WaveController::Command1_Click()
     if (m_state.WaveFileName == QLatin1String("*.wav"))
         return;
     m_c.Text1->setText(m_state.WaveFileName);
+    // The sound is read from the loaded samples in place: it ends before they are replaced.
+    m_c.Timer1->stop();
+    m_playback->ClosePlayback();
 
     const LoadResult result = LoadWaveFile(m_wave, m_state.WaveFileName);
     if (result.show == LoadResult::Show::MessageBox)
@@ -101,23 +110,89 @@ void WaveController::CheckRate()
         m_toolkit.MsgBox(rateMessage(rate));
 }
 
-void WaveController::HScroll1_Change() {}
+void WaveController::HScroll1_Change()
+{
+    // The correcting assignment runs this handler again, nested, before UpdateSlice below.
+    if (m_c.HScroll1->value() >= m_c.HScroll2->value())
+        m_c.HScroll1->setValue(m_c.HScroll2->value() - 1);
+    UpdateSlice();
+}
 
-void WaveController::HScroll2_Change() {}
+void WaveController::HScroll2_Change()
+{
+    if (m_c.HScroll2->value() <= m_c.HScroll1->value())
+        m_c.HScroll2->setValue(m_c.HScroll1->value() + 1);
+    UpdateSlice();
+}
 
-void WaveController::HScroll_gain_Change() {}
+void WaveController::HScroll_gain_Change()
+{
+    m_c.txt_rel_gain->setText(AttenuationText::Caption(m_c.HScroll_gain->value(), QLocale()));
+}
 
-void WaveController::UpdateSlice() {}
+void WaveController::UpdateSlice()
+{
+    m_wave.SliceStart = SliceMath::FrameAt(m_c.HScroll1->value(), m_wave.SampleCount);
+    m_wave.SliceEnd = SliceMath::FrameAt(m_c.HScroll2->value(), m_wave.SampleCount);
+    if (m_plot)
+        m_plot->DrawWaves();
+    m_c.txt_Xfr_Siz->setText(NumberText::Str(qint64(m_wave.SliceEnd) - m_wave.SliceStart));
+    Q_EMIT sliceUpdated();
+}
 
-void WaveController::btn_View_Click() {}
+void WaveController::btn_View_Click()
+{
+    if (m_plot->isVisible()) {
+        m_plot->hide();
+        m_c.btn_View->setText(QStringLiteral("View Plot"));
+    } else {
+        m_plot->show();
+        m_c.btn_View->setText(QStringLiteral("Hide Plot"));
+    }
+}
 
-void WaveController::Command2_Click() {}
+void WaveController::PlotClosed()
+{
+    m_c.btn_View->setText(QStringLiteral("View Plot"));
+}
 
-void WaveController::Command3_Click() {}
+void WaveController::Command2_Click()
+{
+    const QString before = m_c.txtErr->toPlainText();
+    m_c.txtErr->setPlainText(QStringLiteral("Playing WAV file"));
+    if (m_wave.Playing)
+        return;
+    const QString failure = m_playback->StartPlayback(Playback::DefaultDevice);
+    if (failure.isEmpty()) {
+        m_c.Timer1->start();
+        return;
+    }
+    // Nothing plays: the status line does not claim otherwise.
+    m_c.txtErr->setPlainText(before);
+    m_toolkit.MsgBox(failure);
+}
 
-void WaveController::Timer1_Timer() {}
+void WaveController::Command3_Click()
+{
+    m_c.txtErr->setPlainText(QStringLiteral("Play stopped"));
+    m_c.Timer1->stop();
+    m_playback->StopPlayback();
+}
 
-void WaveController::StopPlayback() {}
+void WaveController::Timer1_Timer()
+{
+    if (m_wave.Playing)
+        return;
+    m_playback->ClosePlayback();
+    m_c.txtErr->setPlainText(QString());
+    m_c.Timer1->stop();
+}
+
+void WaveController::StopPlayback()
+{
+    m_playback->StopPlayback();
+    m_playback->ClosePlayback();
+}
 
 void WaveController::PlacePlotBelowMain(double heightFactor)
 {

@@ -7,6 +7,7 @@ struct AppState;
 struct MainControls;
 class Form_Wave;
 class LoadedWave;
+class Playback;
 class Toolkit;
 class QWidget;
 
@@ -22,6 +23,7 @@ public:
     // Creates the hidden plot window, owned by the main window.
     Form_Wave* CreatePlotWindow();
     Form_Wave* PlotWindow() const { return m_plot; }
+    Playback& Player() { return *m_playback; }
 
     void Command1_Click(); // the open command
     void HScroll1_Change();
@@ -32,13 +34,19 @@ public:
     void Command2_Click(); // Play
     void Command3_Click(); // Stop
     void Timer1_Timer();
+    // Shutdown: stops the sound at once and releases the output device.
     void StopPlayback();
+
+Q_SIGNALS:
+    // UpdateSlice has run (slice, plot and size display are current).
+    void sliceUpdated();
 
 private:
     void ShowLoadedFormat();
     void ShowFailedOpen();
     void CheckRate();
     void PlacePlotBelowMain(double heightFactor);
+    void PlotClosed();
 
     MainControls& m_c;
     AppState& m_state;
@@ -46,5 +54,6 @@ private:
     Toolkit& m_toolkit;
     QWidget& m_main;
     Form_Wave* m_plot = nullptr;
+    Playback* m_playback = nullptr;
     QString m_dialogFileName; // the open dialog keeps the last name it returned
 };

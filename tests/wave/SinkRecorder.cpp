@@ -1,0 +1,106 @@
+#include "SinkRecorder.h"
+
+#include <QTest>
+#include <QtEndian>
+
+#include <cstdlib>
+
+namespace {
+
+QStringList StreamArgs(const QString& device)
+{
+    return {QStringLiteral("--latency-msec=20"),
+            QStringLiteral("-d"),
+            device,
+            QStringLiteral("--format=s16le"),
+            QStringLiteral("--rate=48000"),
+            QStringLiteral("--channels=2")};
+}
+
+bool RunQuietly(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("pactl"), args);
+    return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace
+
+SinkRecorder::~SinkRecorder()
+{
+    for (QProcess* p : {&m_rec, &m_keepAwake}) {
+        p->kill();
+        p->waitForFinished(2000);
+    }
+}
+
+bool SinkRecorder::ServerAvailable()
+{
+    return RunQuietly({QStringLiteral("info")}) &&
+           RunQuietly({QStringLiteral("get-sink-volume"), QStringLiteral("pelorin_null")});
+}
+
+bool SinkRecorder::Start()
+{
+    m_clock.start();
+    m_keepAwake.setStandardInputFile(QStringLiteral("/dev/zero"));
+    m_keepAwake.start(QStringLiteral("pacat"), StreamArgs(QStringLiteral("pelorin_null")));
+    QObject::connect(&m_rec, &QProcess::readyReadStandardOutput, &m_rec, [this] {
+        m_pcm += m_rec.readAllStandardOutput();
+        m_arrivals.append({m_clock.elapsed(), m_pcm.size()});
+    });
+    m_rec.start(QStringLiteral("parec"), StreamArgs(QStringLiteral("pelorin_null.monitor")));
+    if (!m_keepAwake.waitForStarted(3000) || !m_rec.waitForStarted(3000))
+        return false;
+    // The recording is live once its first piece has come in.
+    const bool live = QTest::qWaitFor([this] { return !m_pcm.isEmpty(); }, 5000);
+    QTest::qWait(100);
+    return live;
+}
+
+int SinkRecorder::Sample(qint64 frame, int channel) const
+{
+    return qFromLittleEndian<qint16>(m_pcm.constData() + frame * 4 + channel * 2);
+}
+
+qint64 SinkRecorder::FrameAt(qint64 ms) const
+{
+    for (const auto& [at, bytes] : m_arrivals) {
+        if (at >= ms)
+            return (bytes - 1) / 4;
+    }
+    return Frames();
+}
+
+qint64 SinkRecorder::TimeOf(qint64 frame) const
+{
+    for (const auto& [at, bytes] : m_arrivals) {
+        if (bytes > frame * 4)
+            return at;
+    }
+    return -1;
+}
+
+std::pair<qint64, qint64> SinkRecorder::Sound(qint64 from, int channel) const
+{
+    qint64 first = -1;
+    qint64 last = -1;
+    for (qint64 f = std::max<qint64>(0, from); f < Frames(); ++f) {
+        if (std::abs(Sample(f, channel)) > Loud) {
+            if (first < 0)
+                first = f;
+            last = f + 1;
+        }
+    }
+    return {first, last};
+}
+
+double SinkRecorder::Frequency(qint64 from, qint64 to, int channel) const
+{
+    if (to <= from + 1)
+        return 0.0;
+    int crossings = 0;
+    for (qint64 f = from + 1; f < to; ++f)
+        crossings += Sample(f - 1, channel) < 0 && Sample(f, channel) >= 0;
+    return crossings * double(Rate) / double(to - from);
+}

@@ -1,0 +1,193 @@
+#include "Playback.h"
+
+#include "LoadedWave.h"
+
+#include <QAudioSink>
+#include <QBuffer>
+#include <QMediaDevices>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The sound may stall (a device waking from suspend holds it for about two seconds); only a
+// stall longer than this ends the wait for the sound's end.
+constexpr qint64 StallLimitMs = 4000;
+// Near the end the processed time is polled at this interval at most.
+constexpr qint64 PollMs = 10;
+
+struct ErrorRow
+{
+    QAudio::Error error;
+    const char* text;
+};
+
+constexpr ErrorRow ErrorTable[] = {
+    {QAudio::OpenError, "The audio output device could not be opened for this file's format."},
+    {QAudio::IOError, "The audio output device could not be written to."},
+    {QAudio::UnderrunError, "The audio output device ran out of sound data."},
+    {QAudio::FatalError, "The audio output device failed and cannot be used."},
+};
+
+} // namespace
+
+Playback::Playback(LoadedWave& wave, QObject* parent)
+    : QObject(parent), m_wave(wave), m_provider(&QMediaDevices::defaultAudioOutput)
+{
+    m_endWatch.setSingleShot(true);
+    connect(&m_endWatch, &QTimer::timeout, this, &Playback::CheckEnd);
+}
+
+Playback::~Playback()
+{
+    // The wave may already be gone here: release the device without touching it.
+    CloseDevice();
+}
+
+std::optional<QAudioFormat> Playback::FormatOf(const WaveFormat& format)
+{
+    constexpr quint16 Pcm = 1;
+    constexpr quint16 Extensible = 0xFFFE;
+    const int bytes = format.BitsPerSample / 8;
+    const bool pcm = format.FormatTag == Pcm || format.FormatTag == Extensible;
+    const bool bits = format.BitsPerSample == 8 || format.BitsPerSample == 16;
+    if (!pcm || !bits || format.Channels == 0 || format.SampleRate == 0 ||
+        format.SampleRate > quint32(std::numeric_limits<int>::max()) ||
+        format.BlockAlign != format.Channels * bytes)
+        return std::nullopt;
+    QAudioFormat out;
+    out.setSampleRate(int(format.SampleRate));
+    out.setChannelCount(format.Channels);
+    out.setSampleFormat(bytes == 2 ? QAudioFormat::Int16 : QAudioFormat::UInt8);
+    return out;
+}
+
+QString Playback::ErrorText(QAudio::Error error)
+{
+    for (const ErrorRow& row : ErrorTable) {
+        if (row.error == error)
+            return QString::fromLatin1(row.text);
+    }
+    return QString();
+}
+
+QString Playback::NoDeviceText()
+{
+    return QStringLiteral("No audio output device is available, so the slice cannot be played.");
+}
+
+QAudioDevice Playback::DeviceFor(qint16 deviceId) const
+{
+    if (deviceId == DefaultDevice)
+        return m_provider ? m_provider() : QAudioDevice();
+    return QMediaDevices::audioOutputs().value(deviceId);
+}
+
+QString Playback::StartPlayback(qint16 deviceId)
+{
+    ClosePlayback(); // a device left open by Stop is released before a new one opens
+    if (!m_wave.FileOpen)
+        return QStringLiteral("No wave file is loaded.");
+    const QAudioDevice device = DeviceFor(deviceId);
+    if (device.isNull())
+        return NoDeviceText();
+    const std::optional<QAudioFormat> format = FormatOf(m_wave.Format);
+    if (!format || !device.isFormatSupported(*format))
+        return ErrorText(QAudio::OpenError);
+
+    OpenSliceSource();
+    m_sink = std::make_unique<QAudioSink>(device, *format);
+    connect(m_sink.get(), &QAudioSink::stateChanged, this, &Playback::StateChanged);
+    m_wave.Playing = true; // before start: an empty slice may end inside it
+    m_sink->start(m_source.get());
+    if (m_sink && (m_sink->error() != QAudio::NoError || m_sink->state() == QAudio::StoppedState)) {
+        const QAudio::Error error = m_sink->error();
+        ClosePlayback();
+        return ErrorText(error == QAudio::NoError ? QAudio::OpenError : error);
+    }
+    if (m_sliceUSecs == 0)
+        PlaybackDone(); // nothing to hear: done at once, like a zero-length buffer
+    return QString();
+}
+
+void Playback::OpenSliceSource()
+{
+    // The slice as it is now, read in place: a long file is never copied, and pages of a
+    // zero-filled tail are never committed.
+    const qint64 align = m_wave.Format.BlockAlign;
+    const qint64 size = m_wave.SampleData.size();
+    const qint64 begin = std::clamp<qint64>(qint64(m_wave.SliceStart) * align, 0, size);
+    const qint64 end = std::clamp<qint64>(qint64(m_wave.SliceEnd) * align, begin, size);
+    const auto* bytes = reinterpret_cast<const char*>(m_wave.SampleData.data());
+    m_source = std::make_unique<QBuffer>();
+    m_source->setData(QByteArray::fromRawData(bytes ? bytes + begin : nullptr, end - begin));
+    m_source->open(QIODevice::ReadOnly);
+    const qint64 frames = align > 0 ? (end - begin) / align : 0;
+    m_sliceUSecs = frames * 1000000 / std::max<qint64>(1, m_wave.Format.SampleRate);
+}
+
+void Playback::StateChanged(QAudio::State state)
+{
+    if (state == QAudio::IdleState) {
+        // Everything has been handed over; the sound itself ends when the processed time reaches
+        // the slice's length, some 100 ms later.
+        m_lastProcessed = -1;
+        m_sinceProgress.start();
+        CheckEnd();
+    } else if (state == QAudio::StoppedState && m_sink && m_sink->error() != QAudio::NoError) {
+        PlaybackDone(); // the device gave up
+    }
+}
+
+void Playback::CheckEnd()
+{
+    if (!m_sink || !m_wave.Playing)
+        return;
+    const qint64 processed = m_sink->processedUSecs();
+    if (processed >= m_sliceUSecs) {
+        PlaybackDone();
+        return;
+    }
+    if (processed != m_lastProcessed) {
+        m_lastProcessed = processed;
+        m_sinceProgress.restart();
+    } else if (m_sinceProgress.hasExpired(StallLimitMs)) {
+        PlaybackDone();
+        return;
+    }
+    const qint64 remainingMs = (m_sliceUSecs - processed + 999) / 1000;
+    m_endWatch.start(int(std::clamp<qint64>(remainingMs, 1, PollMs)));
+}
+
+void Playback::PlaybackDone()
+{
+    m_endWatch.stop();
+    m_wave.Playing = false;
+}
+
+void Playback::StopPlayback()
+{
+    if (!m_sink)
+        return; // nothing open: the reset has nothing to act on
+    m_endWatch.stop();
+    m_sink->reset(); // drops what is queued, so the sound ends now rather than after the buffer
+    m_sink->stop();
+    PlaybackDone();
+}
+
+void Playback::ClosePlayback()
+{
+    CloseDevice();
+    m_wave.Playing = false;
+}
+
+void Playback::CloseDevice()
+{
+    m_endWatch.stop();
+    if (m_sink) {
+        m_sink->disconnect(this);
+        m_sink->stop();
+        m_sink.reset();
+    }
+    m_source.reset();
+}
