@@ -135,19 +135,19 @@ void MainWindowDesign::BuildLabels(QWidget& client, MainControls& c)
         Make<QLabel>(client, "txt_rel_gain", QStringLiteral("Download Attenuation  0.0 Db "), 3600,
                      600, 2415, 255);
     c.Label1 = Make<QLabel>(client, "Label1", QStringLiteral("Start Pos"), 120, 1230, 675, 255);
-    struct Spec
+    struct Placement
     {
         int index;
         const char* text;
         int l, t, w, h;
     };
-    const Spec labels[] = {
+    const Placement labels[] = {
         {0, "End Pos", 120, 1590, 675, 255},     {1, "COM:", 240, 1920, 405, 225},
         {2, "Bit Rate", 900, 1920, 795, 225},    {5, "Bits", 1950, 1920, 405, 225},
         {6, "Channels", 2610, 1920, 735, 225},   {3, "Transfer Size", 3420, 1920, 1005, 225},
         {4, "Transfered", 5070, 1920, 855, 225},
     };
-    for (const Spec& s : labels) {
+    for (const Placement& s : labels) {
         auto* label = Make<QLabel>(client, "Label2", QLatin1String(s.text), s.l, s.t, s.w, s.h);
         label->setObjectName(QStringLiteral("Label2_%1").arg(s.index));
         c.Label2[s.index] = label;
@@ -189,18 +189,18 @@ void MainWindowDesign::BuildDestinationControls(QWidget& client, MainControls& c
         SetBackground(*opt, OptionYellow);
         c.opt_Wav_type[i] = opt;
     }
-    struct Spec
+    struct Placement
     {
         const char* text;
         int l, t, w, h;
     };
-    const Spec buttons[] = {
+    const Placement buttons[] = {
         {"Send Station ID", 1320, 4800, 1545, 465}, {"Erase Station ID", 1320, 4200, 1545, 465},
         {"Stop Transfer", 3000, 4800, 1545, 465},   {"Send CR", 4680, 4200, 1335, 465},
         {"Blank Check", 3000, 4200, 1545, 465},
     };
     for (int i = 0; i < 5; ++i) {
-        const Spec& s = buttons[i];
+        const Placement& s = buttons[i];
         auto* b =
             Make<QPushButton>(client, "btn_snd_ST_ID", QLatin1String(s.text), s.l, s.t, s.w, s.h);
         b->setObjectName(QStringLiteral("btn_snd_ST_ID_%1").arg(i));
