@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
-#include <QSignalSpy>
 #include <QStringList>
 
 #include <memory>
@@ -18,37 +17,42 @@
 
 // A real main window whose COM ports are pseudo-terminals written into the port table of its
 // temporary settings store by hand. The system's own serial devices are kept out of the probe so
-// that only the test's ports exist. Every text shown in txtErr is recorded.
+// that only the test's ports exist. Every text shown in txtErr and every line action is recorded.
 class SerialWindow
 {
 public:
+    static inline const QColor Red{255, 0, 0}, Green{0, 255, 0}, Cyan{0, 255, 255};
+    static QString missingText(int n)
+    {
+        return QStringLiteral("Invalid Port Number - Com-%1 can't be used as a device interface. "
+                              "StartCom 02")
+            .arg(n);
+    }
+
     MainWindowFixture f;
     std::vector<std::unique_ptr<PtyPair>> ptys;
     QStringList errorLines; // each non-empty text txtErr was given, in order
     QList<SerialControl::LineAction> actions;
 
     // Builds the window; with load set runs the start-up sequence (probe, saved port, StartCom).
-    Form_Main& create(bool load = true)
+    void create(bool load = true)
     {
         Form_Main& w = f.Create(false);
         ctl().setDeviceLister([] { return QList<PortCandidate>(); });
         QObject::connect(c().txtErr, &QPlainTextEdit::textChanged, c().txtErr, [this] {
-            const QString text = c().txtErr->toPlainText();
-            if (!text.isEmpty())
-                errorLines << text;
+            if (!errorText().isEmpty())
+                errorLines << errorText();
         });
         QObject::connect(&ctl().MSComm1(), &SerialControl::lineAction, c().txtErr,
                          [this](SerialControl::LineAction a) { actions << a; });
         if (load)
             w.Form_Load();
-        return w;
     }
 
     // Writes "COM<n>" = path into the port table.
     void attach(int n, const QString& path)
     {
-        f.settings->SaveRegSetting(AppState::AppTitle, QStringLiteral("Ports"),
-                                   QStringLiteral("COM%1").arg(n), path);
+        f.settings->SaveRegSetting(AppState::AppTitle, "Ports", QString("COM%1").arg(n), path);
     }
     PtyPair& attachPty(int n)
     {
@@ -56,15 +60,17 @@ public:
         attach(n, ptys.back()->slavePath());
         return *ptys.back();
     }
+    // A started window with a pseudo-terminal open as COM n.
+    PtyPair& openPty(int n)
+    {
+        PtyPair& pty = attachPty(n);
+        create();
+        use(n);
+        return pty;
+    }
     void savePort(const QString& text)
     {
-        f.settings->SaveRegSetting(AppState::AppTitle, QStringLiteral("FormInit"),
-                                   QStringLiteral("ComPort"), text);
-    }
-    QString savedPort() const
-    {
-        return f.settings->GetRegSetting(AppState::AppTitle, QStringLiteral("FormInit"),
-                                         QStringLiteral("ComPort"), QStringLiteral("<none>"));
+        f.settings->SaveRegSetting(AppState::AppTitle, "FormInit", "ComPort", text);
     }
 
     // Chooses port n and opens it, as start-up does for a saved port.
@@ -72,6 +78,12 @@ public:
     {
         f.state.ComPortNum = static_cast<qint16>(n);
         ctl().StartCom();
+    }
+    // SendCom, then waits until every byte has been handed to the line.
+    bool send(const QByteArray& bytes)
+    {
+        ctl().SendCom(bytes);
+        return ctl().DrainOutput(5000);
     }
 
     SerialController& ctl() { return f.window->SerialCtl(); }
@@ -81,24 +93,21 @@ public:
     QString reply() { return c().txt_rply->toPlainText(); }
     QString errorText() { return c().txtErr->toPlainText(); }
 
-    // Caption, tag and visibility of the items as "COM3| 3" per visible item.
+    // Caption and tag of the visible items as "COM3| 3"; positions of the checked items.
     QStringList visibleItems()
     {
         QStringList items;
-        for (int i = 1; i <= 12; ++i) {
-            const QAction* item = c().mnuCOMsel[i];
-            if (item->isVisible())
-                items << item->text() + QLatin1Char('|') + item->data().toString();
-        }
+        for (const QAction* item : c().mnuCOMsel)
+            if (item && item->isVisible()) // item 0 does not exist
+                items << item->text() + '|' + item->data().toString();
         return items;
     }
     QList<int> checkedItems()
     {
         QList<int> checked;
-        for (int i = 1; i <= 12; ++i) {
+        for (int i = 1; i <= 12; ++i)
             if (c().mnuCOMsel[i]->isChecked())
                 checked << i;
-        }
         return checked;
     }
 };

@@ -7,17 +7,10 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc < 2)
-        return 2;
-    QSerialPort port;
-    port.setPortName(QString::fromLocal8Bit(argv[1]));
-    if (!port.open(QIODevice::ReadWrite)) {
-        std::printf("failed\n");
-        return 1;
-    }
-    std::printf("held\n");
+    QSerialPort port(QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
+    std::puts(port.open(QIODevice::ReadWrite) ? "held" : "failed");
     std::fflush(stdout);
-    while (std::getchar() != EOF) {
+    while (port.isOpen() && std::getchar() != EOF) {
     }
-    return 0;
+    return port.isOpen() ? 0 : 1;
 }
