@@ -1,58 +1,28 @@
 #include "TestWav.h"
 
+#include <QDataStream>
 #include <QFile>
-#include <QtEndian>
-
-namespace {
-
-void Put16(QByteArray& out, quint16 v)
-{
-    char b[2];
-    qToLittleEndian(v, b);
-    out.append(b, 2);
-}
-
-void Put32(QByteArray& out, quint32 v)
-{
-    char b[4];
-    qToLittleEndian(v, b);
-    out.append(b, 4);
-}
-
-void PutSample(QByteArray& out, int bits, int value)
-{
-    if (bits == 16)
-        Put16(out, static_cast<quint16>(static_cast<qint16>(value)));
-    else
-        out.append(static_cast<char>(static_cast<quint8>(value)));
-}
-
-} // namespace
 
 QByteArray TestWav::Bytes() const
 {
-    const quint16 blockAlign = static_cast<quint16>(channels * bits / 8);
     QByteArray data;
-    for (const Frame& f : frames) {
-        PutSample(data, bits, f.left);
-        if (channels == 2)
-            PutSample(data, bits, f.right);
-    }
-    QByteArray body("WAVE");
-    body.append("fmt ");
-    Put32(body, 16);
-    Put16(body, 1);
-    Put16(body, static_cast<quint16>(channels));
-    Put32(body, rate);
-    Put32(body, rate * blockAlign);
-    Put16(body, blockAlign);
-    Put16(body, static_cast<quint16>(bits));
-    body.append("data");
-    Put32(body, static_cast<quint32>(data.size()));
-    body.append(data);
-    QByteArray file("RIFF");
-    Put32(file, static_cast<quint32>(body.size()));
-    return file + body;
+    QDataStream samples(&data, QIODevice::WriteOnly);
+    samples.setByteOrder(QDataStream::LittleEndian);
+    for (const Frame& f : frames)
+        for (int v : channels == 2 ? QList{f.left, f.right} : QList{f.left})
+            bits == 16 ? samples << qint16(v) : samples << quint8(v);
+    const auto blockAlign = quint16(channels * bits / 8);
+    QByteArray file;
+    QDataStream out(&file, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + data.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(channels) << rate << rate * blockAlign << blockAlign
+        << quint16(bits);
+    out.writeRawData("data", 4);
+    out << quint32(data.size());
+    return file + data;
 }
 
 bool TestWav::Write(const QString& path) const

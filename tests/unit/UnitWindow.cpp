@@ -1,7 +1,10 @@
 #include "UnitWindow.h"
 
 #include "LoadedWave.h"
+#include "ProgressBar.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -20,19 +23,9 @@ bool UnitWindow::Open(const TestWav& wav, const QString& name)
     return m_f.window->Wave().FileOpen;
 }
 
-QString UnitWindow::CopyPath() const
-{
-    return m_wavPath.chopped(4) + QStringLiteral(".bin");
-}
-
 void UnitWindow::Choose(int option)
 {
     Controls().opt_Wav_type[static_cast<size_t>(option)]->click();
-}
-
-QPushButton* UnitWindow::Button(int index)
-{
-    return Controls().btn_snd_ST_ID[static_cast<size_t>(index)];
 }
 
 void UnitWindow::Click(int index)
@@ -40,15 +33,18 @@ void UnitWindow::Click(int index)
     Button(index)->click();
 }
 
-void UnitWindow::Answer(std::initializer_list<int> answers)
-{
-    for (int a : answers)
-        m_f.toolkit.msgBoxAnswers.enqueue(a);
-}
-
 void UnitWindow::AttachCom1(const QString& link)
 {
     m_f.settings->SaveRegSetting(AppState::AppTitle, QStringLiteral("Ports"),
                                  QStringLiteral("COM1"), link);
     m_f.state.ComPortNum = 1;
+}
+
+QList<bool> UnitWindow::States()
+{
+    QList<bool> on;
+    for (int i = 0; i < 5; ++i)
+        on << Button(i)->isEnabled();
+    return on << Controls().mnuCOM->menuAction()->isEnabled()
+              << !Controls().ProgressBar1->isHidden() << State().TransferBusy;
 }

@@ -26,14 +26,20 @@ public:
     bool Open(const TestWav& wav, const QString& name = QStringLiteral("sound.wav"));
     QString WavPath() const { return m_wavPath; }
     // The copy file the download writes beside the opened wave file.
-    QString CopyPath() const;
+    QString CopyPath() const { return m_wavPath.chopped(4) + QStringLiteral(".bin"); }
 
     void Choose(int option);
-    QPushButton* Button(int index);
+    QPushButton* Button(int index) { return Controls().btn_snd_ST_ID[size_t(index)]; }
     // Clicks a command button the way a user does (nothing happens when it is disabled).
     void Click(int index);
     // Answers the next message boxes, in order.
-    void Answer(std::initializer_list<int> answers);
+    void Answer(std::initializer_list<int> answers)
+    {
+        m_f.toolkit.msgBoxAnswers.append(QList<int>(answers));
+    }
+    // Buttons 0..4 and the COM menu enabled, the progress bar shown, TransferBusy: a line of
+    // the window's state to compare in one go.
+    QList<bool> States();
 
     // Makes the simulator's link the device of COM1 and selects COM1.
     void AttachCom1(const QString& link);

@@ -1,83 +1,60 @@
+#include "CopyFile.h"
 #include "DownloadEncoder.h"
+#include "DownloadPlan.h"
+#include "ExpectedBytes.h"
 
 #include <QTest>
 
-#include <cfenv>
-#include <cmath>
-#include <limits>
-#include <vector>
-
-// Sample conversion into the unit's byte formats, checked against the published edge values and
-// against a second, separately written computation.
-namespace {
-
-// What the wave accessors return for a raw sample.
-double From16(int s)
-{
-    return s / 32768.0;
-}
-double From8(int u)
-{
-    return (u - 128) / 128.0;
-}
-
-// Reference conversion, written with the floating-point environment's own rounding and floor
-// division instead of the library's helpers. ID bytes are capped at 0xFE.
-QByteArray Reference(double x, int bits, WaveDestination dest, int level)
-{
-    const double g = level / 100.0;
-    if (dest == DestPinkFile) {
-        long n = std::lrint(x * 32767.0 * g);
-        n = std::min(32767L, std::max(-32768L, n));
-        const long w = n + 32768;
-        QByteArray bytes;
-        bytes.append(static_cast<char>(w % 256)).append(static_cast<char>(w / 256));
-        return bytes;
-    }
-    long n = bits == 16 ? static_cast<long>(std::floor(std::nearbyint(x * 32767.0 * g) / 256.0))
-                        : std::lrint(x * 127.0 * g);
-    n = std::min(127L, std::max(-128L, n)) + 128;
-    return QByteArray(1, static_cast<char>(std::min(n, 0xFEL)));
-}
-
-QByteArray Encode(double x, int bits, WaveDestination dest, int level)
-{
-    QByteArray out;
-    DownloadEncoder::EncodeSample(out, x, bits, dest, level);
-    return out;
-}
-
-} // namespace
-
+// The download stream without a port: sample conversion into the unit's byte formats (the
+// published edge values, and every source value at every level against the independent
+// computation), the hand-overs and progress values, and the name of the copy file.
 class TestUnitEncoder : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void edgeValues_data();
     void edgeValues();
-    void levels_data();
-    void levels();
-    void rounding_data();
-    void rounding();
-    void noTerminatorInData();
-    void outOfRange_data();
-    void outOfRange();
-    void loudStreams_data();
-    void loudStreams();
-    void frameRuns_data();
-    void frameRuns();
-    void stereoUsesFirstChannel();
-    void noneEncodesNothing();
-    void truncationQuestion_data();
-    void truncationQuestion();
+    void everyValueAndLevel();
+    void handOvers_data();
+    void handOvers();
+    void levelPerFrame();
+    void copyFileName_data();
+    void copyFileName();
 };
 
-void TestUnitEncoder::initTestCase()
+namespace {
+
+QByteArray Encode(double x, int bits, int dest, int level)
 {
-    QCOMPARE(std::fesetround(FE_TONEAREST), 0);
+    QByteArray out;
+    DownloadEncoder::EncodeSample(out, x, bits, WaveDestination(dest), level);
+    return out;
 }
+
+// Runs a plan the way the download loop does, the level read frame by frame (100 when levels is
+// empty); returns the hand-overs and adds the progress shown at each to progress.
+QList<QByteArray> Run(DownloadPlan& plan, const std::function<double(int)>& x,
+                      const QList<int>& levels = {}, QList<float>* progress = nullptr)
+{
+    QList<QByteArray> chunks;
+    while (!plan.AtEnd()) {
+        const qint32 i = plan.NextFrame();
+        if (plan.AddFrame(x(i), levels.isEmpty() ? 100 : levels[i])) {
+            chunks << plan.TakeChunk();
+            if (progress)
+                *progress << plan.Progress();
+        }
+    }
+    return chunks << plan.Finish();
+}
+
+double Ramp(int i)
+{
+    return ((i * 37) % 65536 - 32768) / 32768.0;
+}
+
+} // namespace
 
 void TestUnitEncoder::edgeValues_data()
 {
@@ -107,252 +84,105 @@ void TestUnitEncoder::edgeValues()
     QFETCH(int, raw);
     QFETCH(QByteArray, id);
     QFETCH(QByteArray, pink);
-    const double x = bits == 16 ? From16(raw) : From8(raw);
+    const double x = SourceValue(bits, raw);
     QCOMPARE(Encode(x, bits, DestStationID, 100), id);
     QCOMPARE(Encode(x, bits, DestChannelID, 100), id);
-    if (!pink.isEmpty()) {
+    if (!pink.isEmpty())
         QCOMPARE(Encode(x, bits, DestPinkFile, 100), pink);
-    }
 }
 
-void TestUnitEncoder::levels_data()
+// Three 0xFF in a row end the unit's write and samples may follow each other in any order, so no
+// ID byte may be 0xFF and no Pink sample 0xFF 0xFF. That bound and the other end of each range
+// hold for every 16- and 8-bit value at every level; the exact bytes are checked at four levels.
+void TestUnitEncoder::everyValueAndLevel()
 {
-    QTest::addColumn<int>("level");
-    for (int level : {1, 2, 3, 37, 50, 99, 100}) {
-        QTest::addRow("level %d", level) << level;
-    }
-}
-
-void TestUnitEncoder::levels()
-{
-    QFETCH(int, level);
-    for (WaveDestination dest : {DestStationID, DestChannelID, DestPinkFile}) {
-        for (int s = -32768; s <= 32767; ++s) {
-            const double x = From16(s);
-            if (Encode(x, 16, dest, level) != Reference(x, 16, dest, level)) {
-                QFAIL(qPrintable(QString("16-bit %1 to destination %2").arg(s).arg(dest)));
-            }
-        }
-        for (int u = 0; u <= 255; ++u) {
-            const double x = From8(u);
-            if (Encode(x, 8, dest, level) != Reference(x, 8, dest, level)) {
-                QFAIL(qPrintable(QString("8-bit %1 to destination %2").arg(u).arg(dest)));
-            }
-            // Other widths are converted by the 8-bit rules.
-            QCOMPARE(Encode(x, 24, dest, level), Encode(x, 8, dest, level));
-        }
-    }
-}
-
-void TestUnitEncoder::rounding_data()
-{
-    QTest::addColumn<double>("y");
-    QTest::addColumn<qint32>("expected");
-    QTest::newRow("0.5") << 0.5 << 0;
-    QTest::newRow("1.5") << 1.5 << 2;
-    QTest::newRow("2.5") << 2.5 << 2;
-    QTest::newRow("63.5") << 63.5 << 64;
-    QTest::newRow("-0.5") << -0.5 << 0;
-    QTest::newRow("-1.5") << -1.5 << -2;
-    QTest::newRow("-2.5") << -2.5 << -2;
-    QTest::newRow("2.4999") << 2.4999 << 2;
-    QTest::newRow("-32766.6") << -32766.6 << -32767;
-    QTest::newRow("nan") << std::nan("") << 0;
-    QTest::newRow("+huge") << 1e300 << std::numeric_limits<qint32>::max();
-    QTest::newRow("-inf") << -std::numeric_limits<double>::infinity()
-                          << std::numeric_limits<qint32>::min();
-}
-
-void TestUnitEncoder::rounding()
-{
-    QFETCH(double, y);
-    QFETCH(qint32, expected);
-    QCOMPARE(DownloadEncoder::RoundHalfEven(y), expected);
-}
-
-// Three 0xFF in a row end the unit's write. Any order of samples can occur, so a run is possible
-// exactly when one ID sample is 0xFF (three such samples follow each other) or one Pink sample is
-// 0xFF 0xFF (its low byte after a high 0xFF, or its high byte before a low 0xFF). Checks every
-// 16-bit and 8-bit source value at every level, and that each value stays in its range.
-void TestUnitEncoder::noTerminatorInData()
-{
-    struct Source
-    {
-        int bits;
-        int first;
-        int last;
-    };
-    QByteArray out;
-    for (const Source src : {Source{16, -32768, 32767}, Source{8, 0, 255}}) {
+    for (int bits : {16, 8}) {
+        const int first = bits == 16 ? -32768 : 0;
+        const int last = bits == 16 ? 32767 : 255;
         for (int level = 1; level <= 100; ++level) {
-            for (int raw = src.first; raw <= src.last; ++raw) {
-                const double x = src.bits == 16 ? From16(raw) : From8(raw);
-                const int idLowest = src.bits == 16 ? 0x00 : 0x01;
-                for (WaveDestination dest : {DestStationID, DestChannelID}) {
-                    out.resize(0); // keeps the allocation
-                    DownloadEncoder::EncodeSample(out, x, src.bits, dest, level);
-                    if (out.size() != 1 || quint8(out[0]) > 0xFE || quint8(out[0]) < idLowest) {
-                        QFAIL(qPrintable(QString("ID %1-bit value %2 level %3")
-                                             .arg(src.bits)
-                                             .arg(raw)
-                                             .arg(level)));
-                    }
-                }
-                out.resize(0);
-                DownloadEncoder::EncodeSample(out, x, src.bits, DestPinkFile, level);
-                const int w = out.size() == 2 ? (quint8(out[0]) | quint8(out[1]) << 8) : -1;
-                if (w < 1 || w > 0xFFFE) {
-                    QFAIL(qPrintable(QString("Pink %1-bit value %2 level %3")
-                                         .arg(src.bits)
-                                         .arg(raw)
-                                         .arg(level)));
+            const bool exact = level == 1 || level == 37 || level == 99 || level == 100;
+            for (int raw = first; raw <= last; ++raw) {
+                const double x = SourceValue(bits, raw);
+                for (int dest = DestStationID; dest <= DestPinkFile; ++dest) {
+                    const QByteArray out = Encode(x, bits, dest, level);
+                    const bool pink = dest == DestPinkFile;
+                    const int low = out.isEmpty() ? -1 : quint8(out[0]);
+                    const int v = pink && out.size() == 2 ? low | quint8(out[1]) << 8 : low;
+                    const bool inRange = out.size() == (pink ? 2 : 1) &&
+                                         v >= (pink || bits == 8 ? 1 : 0) &&
+                                         v <= (pink ? 0xFFFE : 0xFE);
+                    if (!inRange || (exact && out != ExpectedSample(x, bits, dest, level)))
+                        QFAIL(qPrintable(QString::asprintf("%d-bit %d, level %d, destination %d",
+                                                           bits, raw, level, dest)));
                 }
             }
         }
     }
 }
 
-void TestUnitEncoder::outOfRange_data()
-{
-    QTest::addColumn<double>("x");
-    QTest::addColumn<int>("level");
-    const double inf = std::numeric_limits<double>::infinity();
-    QTest::newRow("x 1.0") << 1.0 << 100;
-    QTest::newRow("x 7.5") << 7.5 << 100;
-    QTest::newRow("x -3") << -3.0 << 100;
-    QTest::newRow("level 150") << 32767 / 32768.0 << 150;
-    QTest::newRow("level -100") << -1.0 << -100;
-    QTest::newRow("level 0") << 0.9 << 0;
-    QTest::newRow("+inf") << inf << 100;
-    QTest::newRow("-inf") << -inf << 100;
-    QTest::newRow("nan") << std::nan("") << 100;
-}
-
-// Input beyond what the wave accessors and the level slider give still yields valid samples and
-// never three 0xFF in a row.
-void TestUnitEncoder::outOfRange()
-{
-    QFETCH(double, x);
-    QFETCH(int, level);
-    for (WaveDestination dest : {DestStationID, DestChannelID, DestPinkFile}) {
-        for (int bits : {8, 16}) {
-            const QByteArray one = Encode(x, bits, dest, level);
-            QCOMPARE(one.size(), dest == DestPinkFile ? 2 : 1);
-            const std::vector<double> run(3, x);
-            QVERIFY(!DownloadEncoder::EncodeFrames(run, bits, dest, level)
-                         .contains(QByteArray(3, '\xFF')));
-        }
-    }
-}
-
-void TestUnitEncoder::loudStreams_data()
+void TestUnitEncoder::handOvers_data()
 {
     QTest::addColumn<int>("dest");
-    QTest::addColumn<int>("level");
-    QTest::newRow("station full") << int(DestStationID) << 100;
-    QTest::newRow("channel full") << int(DestChannelID) << 100;
-    QTest::newRow("pink full") << int(DestPinkFile) << 100;
-    QTest::newRow("pink 99") << int(DestPinkFile) << 99;
-}
-
-// The loudest samples next to ones whose low byte is 0xFF, as a real stream.
-void TestUnitEncoder::loudStreams()
-{
-    QFETCH(int, dest);
-    QFETCH(int, level);
-    std::vector<double> samples;
-    for (int s = 32400; s <= 32767; ++s) {
-        samples.insert(samples.end(), {From16(s), From16(s), From16(s), From16(-1), From16(255)});
-    }
-    const QByteArray data =
-        DownloadEncoder::EncodeFrames(samples, 16, static_cast<WaveDestination>(dest), level);
-    QVERIFY(!data.isEmpty());
-    QVERIFY(!data.contains(QByteArray(3, '\xFF')));
-}
-
-void TestUnitEncoder::frameRuns_data()
-{
     QTest::addColumn<int>("bits");
-    QTest::addColumn<int>("dest");
-    QTest::addColumn<QList<int>>("raw");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("8-bit station")
-        << 8 << int(DestStationID) << QList<int>{128, 255, 0} << QByteArray::fromHex("80FE01");
-    QTest::newRow("16-bit pink") << 16 << int(DestPinkFile) << QList<int>{0, -1}
-                                 << QByteArray::fromHex("0080FF7F");
-    QTest::newRow("16-bit channel") << 16 << int(DestChannelID) << QList<int>{-32768, 256, 32767}
-                                    << QByteArray::fromHex("0081FE");
-    QTest::newRow("empty") << 16 << int(DestPinkFile) << QList<int>{} << QByteArray();
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QList<int>>("sizes");
+    QTest::addColumn<QList<float>>("progress"); // the first values shown
+    QTest::newRow("Station ID 600") << int(DestStationID) << 8 << 600 << QList<int>{5, 256, 256, 93}
+                                    << QList<float>{0.0f, 42.67f, 85.33f};
+    QTest::newRow("Pink File 131072")
+        << int(DestPinkFile) << 16 << 131072 << QList<int>{6} + QList<int>(511, 512) + QList{516}
+        << QList<float>{0.0f, 0.1953f, 0.3906f};
+    QTest::newRow("empty slice") << int(DestChannelID) << 16 << 0 << QList<int>{10}
+                                 << QList<float>{};
 }
 
-void TestUnitEncoder::frameRuns()
+void TestUnitEncoder::handOvers()
 {
+    QFETCH(int, dest);
     QFETCH(int, bits);
-    QFETCH(int, dest);
-    QFETCH(QList<int>, raw);
-    QFETCH(QByteArray, expected);
-    std::vector<double> values;
-    for (int r : raw) {
-        values.push_back(bits == 16 ? From16(r) : From8(r));
-    }
-    const auto d = static_cast<WaveDestination>(dest);
-    QCOMPARE(DownloadEncoder::EncodeFrames(values, bits, d, 100), expected);
-    const auto at = [&values](qint32 i) { return values[size_t(i)]; };
-    QCOMPARE(DownloadEncoder::EncodeFrames(qint32(values.size()), at, bits, d, 100), expected);
+    QFETCH(int, size);
+    QFETCH(QList<int>, sizes);
+    QFETCH(QList<float>, progress);
+    DownloadPlan plan(WaveDestination(dest), bits, size);
+    QList<float> shown;
+    const QList<QByteArray> chunks = Run(plan, Ramp, {}, &shown);
+    QList<int> got;
+    for (const QByteArray& chunk : chunks)
+        got << int(chunk.size());
+    QCOMPARE(got, sizes);
+    for (qsizetype k = 0; k < progress.size(); ++k)
+        QVERIFY2(std::abs(shown[k] - progress[k]) < 0.005f, qPrintable(QString::number(shown[k])));
+    // The command, every frame in order and the terminator, and nothing else.
+    const QByteArray expected = ExpectedStream(dest, bits, 100, size, Ramp);
+    QCOMPARE(chunks.join(), expected);
+    QCOMPARE(plan.Stream(), expected);
 }
 
-// A stereo 16-bit source with a silent left and a loud right channel: the frames are read at the
-// frame stride from their first sample, so the download is silence.
-void TestUnitEncoder::stereoUsesFirstChannel()
+// The level is read for every frame and applies from that frame on.
+void TestUnitEncoder::levelPerFrame()
 {
-    const int frames = 300;
-    const int blockAlign = 4;
-    QByteArray raw(frames * blockAlign, '\0');
-    for (int n = 0; n < frames; ++n) {
-        raw[n * blockAlign + 2] = '\xFF'; // right = 0x7FFF
-        raw[n * blockAlign + 3] = '\x7F';
-    }
-    const auto left = [&raw](qint32 n) {
-        const qint16 s = qint16(quint8(raw[n * blockAlign]) | quint8(raw[n * blockAlign + 1]) << 8);
-        return From16(s);
-    };
-    QCOMPARE(DownloadEncoder::EncodeFrames(frames, left, 16, DestStationID, 100),
-             QByteArray(frames, '\x80'));
-    QByteArray pinkSilence;
-    for (int n = 0; n < frames; ++n) {
-        pinkSilence.append(QByteArray::fromHex("0080"));
-    }
-    QCOMPARE(DownloadEncoder::EncodeFrames(frames, left, 16, DestPinkFile, 100), pinkSilence);
+    DownloadPlan plan(DestPinkFile, 16, 3);
+    // 16383.5 rounds to 16384, 8191.75 to 8192, 163.835 to 164.
+    QCOMPARE(Run(plan, [](int) { return 0.5; }, {100, 50, 1}).join(),
+             QByteArray("QXWP") + QByteArray::fromHex("00C000A0A480") + QByteArray(6, '\xFF'));
 }
 
-void TestUnitEncoder::noneEncodesNothing()
+void TestUnitEncoder::copyFileName_data()
 {
-    QByteArray out("keep");
-    DownloadEncoder::EncodeSample(out, 0.5, 16, DestNone, 100);
-    QCOMPARE(out, QByteArray("keep"));
-    const std::vector<double> values{0.1, -0.2};
-    QCOMPARE(DownloadEncoder::EncodeFrames(values, 16, DestNone, 100), QByteArray());
+    QTest::addColumn<QString>("wav");
+    QTest::addColumn<QString>("bin");
+    QTest::newRow("upper case") << "/data/PINK.WAV"
+                                << "/data/PINK.bin";
+    QTest::newRow("no name left") << ".wav" << QString();
+    // The copy would overwrite the opened file itself.
+    QTest::newRow("opened .bin") << "/x/sound.bin" << QString();
 }
 
-void TestUnitEncoder::truncationQuestion_data()
+void TestUnitEncoder::copyFileName()
 {
-    QTest::addColumn<int>("dest");
-    QTest::addColumn<QString>("text");
-    const QString id = "File is greater than 131072 8 or 16-bit samples.\r\n"
-                       "File will be truncated to 131072 8-bit samples.";
-    QTest::newRow("station") << int(DestStationID) << id;
-    QTest::newRow("channel") << int(DestChannelID) << id;
-    QTest::newRow("pink") << int(DestPinkFile)
-                          << "File is greater than 131072 16-bit samples.\r\n"
-                             "File will be truncated to 131072 16-bit samples.";
-    QTest::newRow("none") << int(DestNone) << QString();
-}
-
-void TestUnitEncoder::truncationQuestion()
-{
-    QFETCH(int, dest);
-    QFETCH(QString, text);
-    QCOMPARE(DownloadEncoder::TruncationQuestion(static_cast<WaveDestination>(dest)), text);
+    QFETCH(QString, wav);
+    QFETCH(QString, bin);
+    QCOMPARE(CopyFile::CopyFileName(wav), bin);
 }
 
 QTEST_GUILESS_MAIN(TestUnitEncoder)

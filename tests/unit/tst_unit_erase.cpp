@@ -6,128 +6,79 @@
 
 #include "ProgressBar.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-namespace {
-
-constexpr int kLineMs = 10000;
-constexpr int kAreaSize = 131072;
-
-// What the window shows while an erase waits, sampled from a timer.
-struct WaitRecord
-{
-    double highestBar = -1;
-    int samples = 0;
-    bool buttonsAsTable = true; // Send and Erase disabled, Stop, Send CR, Blank Check enabled
-    bool comMenuDisabled = true;
-};
-
-} // namespace
 
 class TestUnitErase : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void unitAnswersErase();
-    void silentUnitRunsFullWait();
-    void blankCheckEndsWait();
+    void erase_data();
+    void erase();
     void commandBytes_data();
     void commandBytes();
-
-private:
-    // Clicks Erase (confirming the notice) and records the window until the wait ends.
-    WaitRecord Erase(UnitWindow& u, int option);
-    void CheckIdleAfterErase(UnitWindow& u);
 };
 
-WaitRecord TestUnitErase::Erase(UnitWindow& u, int option)
+void TestUnitErase::erase_data()
 {
-    WaitRecord r;
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("blankCheck"); // clicked 400 ms into the wait
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("fullWait");
+    QTest::newRow("unit answers") << QStringList{"--erase-ms", "300"} << 0 << false
+                                  << QByteArray("QXES") << "QXERA" << false;
+    QTest::newRow("silent unit") << QStringList{"--ignore"} << 1 << false << QByteArray("QXEC")
+                                 << QString() << true;
+    QTest::newRow("Blank Check during the wait") << QStringList{"--erase-ms", "15000"} << 2 << true
+                                                 << QByteArray("QXEPQXBP") << "QXERA" << false;
+}
+
+void TestUnitErase::erase()
+{
+    QFETCH(QStringList, simOptions);
+    QFETCH(int, option);
+    QFETCH(bool, blankCheck);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, status);
+    QFETCH(bool, fullWait);
+    UnitWindow u;
+    SimUnit sim;
+    QVERIFY(sim.Start(QStringList{"--baud", "0"} + simOptions));
+    u.AttachCom1(sim.Link());
+    // What the window shows while the erase waits: the highest bar value and whether Send,
+    // Erase and the COM menu were disabled, Stop, Send CR and Blank Check enabled, the bar shown.
+    const QList<bool> waiting{false, false, true, true, true, false, true, false};
+    double highestBar = -1;
+    bool asTable = true;
     QTimer sampler;
-    sampler.setInterval(20);
     connect(&sampler, &QTimer::timeout, this, [&] {
         if (u.State().EraseCountdown <= 0)
             return;
-        ++r.samples;
-        r.highestBar = std::max(r.highestBar, u.Controls().ProgressBar1->Value());
-        const bool table = !u.Button(0)->isEnabled() && !u.Button(1)->isEnabled() &&
-                           u.Button(2)->isEnabled() && u.Button(3)->isEnabled() &&
-                           u.Button(4)->isEnabled();
-        r.buttonsAsTable = r.buttonsAsTable && table;
-        r.comMenuDisabled = r.comMenuDisabled && !u.Controls().mnuCOM->menuAction()->isEnabled();
+        highestBar = std::max(highestBar, u.Controls().ProgressBar1->Value());
+        asTable = asTable && u.States() == waiting;
     });
-    sampler.start();
+    sampler.start(20);
+    if (blankCheck)
+        QTimer::singleShot(400, this, [&u] { u.Click(4); });
     u.Choose(option);
     u.Answer({Toolkit::Ok});
     u.Click(1);
-    return r;
-}
 
-void TestUnitErase::CheckIdleAfterErase(UnitWindow& u)
-{
+    QCOMPARE(sim.Received(), line);
+    QCOMPARE(u.Controls().txtErr->toPlainText(), status);
+    // A full wait is 100 ticks: the bar climbs to 99, then drops to 0.
+    QVERIFY2(fullWait ? highestBar == 99 : highestBar >= 0 && highestBar < 50,
+             qPrintable(QString::number(highestBar)));
+    QVERIFY(asTable);
     QCOMPARE(u.State().EraseCountdown, 0);
     QCOMPARE(u.Controls().ProgressBar1->Value(), 0.0);
-    QVERIFY(!u.Controls().ProgressBar1->isHidden());
-    QVERIFY(u.Button(1)->isEnabled());
-    QVERIFY(!u.Button(2)->isEnabled());
-    QVERIFY(!u.Button(0)->isEnabled()); // no wave file is open, so Send stays off
-    QVERIFY(u.Controls().mnuCOM->menuAction()->isEnabled());
-}
-
-void TestUnitErase::unitAnswersErase()
-{
-    UnitWindow u;
-    SimUnit sim;
-    QVERIFY(sim.PutFlashFile("station.bin", QByteArray(kAreaSize, '\0')));
-    QVERIFY(sim.Start({"--baud", "0", "--erase-ms", "300"}));
-    u.AttachCom1(sim.Link());
-    const WaitRecord r = Erase(u, 0);
-
-    QCOMPARE(sim.Received(), QByteArray("QXES"));
-    QCOMPARE(u.Controls().txtErr->toPlainText(), QStringLiteral("QXERA"));
-    QVERIFY(u.Controls().txt_rply->toPlainText().contains("QXERA"));
-    QVERIFY(r.samples > 0);
-    QVERIFY2(r.highestBar < 50, qPrintable(QString::number(r.highestBar))); // ended early
-    QVERIFY(r.buttonsAsTable);
-    QVERIFY(r.comMenuDisabled);
-    QCOMPARE(sim.FlashFile("station.bin"), QByteArray(kAreaSize, '\xFF'));
-    CheckIdleAfterErase(u);
-}
-
-void TestUnitErase::silentUnitRunsFullWait()
-{
-    UnitWindow u;
-    SimUnit sim;
-    QVERIFY(sim.Start({"--baud", "0", "--ignore"}));
-    u.AttachCom1(sim.Link());
-    const WaitRecord r = Erase(u, 1);
-
-    QCOMPARE(sim.Received(), QByteArray("QXEC"));
-    QCOMPARE(r.highestBar, 99.0); // 100 ticks: the bar climbs to 99, then drops to 0
-    QVERIFY(r.buttonsAsTable);
-    QVERIFY(r.comMenuDisabled);
-    QCOMPARE(u.Controls().txtErr->toPlainText(), QString());
-    CheckIdleAfterErase(u);
-}
-
-void TestUnitErase::blankCheckEndsWait()
-{
-    UnitWindow u;
-    SimUnit sim;
-    QVERIFY(sim.Start({"--baud", "0", "--erase-ms", "15000"}));
-    u.AttachCom1(sim.Link());
-    QTimer::singleShot(400, this, [&] { u.Click(4); });
-    const WaitRecord r = Erase(u, 2);
-
-    QCOMPARE(sim.Received(), QByteArray("QXEPQXBP"));
-    QVERIFY2(r.highestBar < 50, qPrintable(QString::number(r.highestBar)));
-    CheckIdleAfterErase(u);
+    // The buttons and the COM menu return, the bar stays shown; no wave file, so no Send.
+    QCOMPARE(u.States(), (QList<bool>{false, true, false, true, true, true, true, false}));
 }
 
 void TestUnitErase::commandBytes_data()
@@ -155,10 +106,11 @@ void TestUnitErase::commandBytes()
     u.AttachCom1(sim.Link());
     u.Choose(option);
     u.Controls().txt_rply->setPlainText(QStringLiteral("earlier"));
-    const QString before = button == 3 ? QString() : QStringLiteral("earlier");
+    const QString before =
+        button == 3 ? QString() : QStringLiteral("earlier"); // Send CR empties it
     u.Click(button);
-    QTRY_COMPARE_WITH_TIMEOUT(sim.Received(), line, kLineMs);
-    QTRY_COMPARE_WITH_TIMEOUT(u.Controls().txt_rply->toPlainText(), before + reply, kLineMs);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.Received(), line, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(u.Controls().txt_rply->toPlainText(), before + reply, 10000);
     QCOMPARE(u.State().EraseCountdown, 0);
     QCOMPARE(u.Controls().txtErr->toPlainText(), QString()); // no erase waits: status untouched
 }
