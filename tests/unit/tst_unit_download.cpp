@@ -151,8 +151,10 @@ void TestUnitDownload::stopInTheMiddle()
         if (levelChangedAt == 0 && shown >= 5000) {
             levelChangedAt = shown;
             u.Controls().HScroll_gain->setValue(50);
+            return; // stop only after some frames went out at the new level
         }
-        if (levelChangedAt == 0 || !during.isEmpty() || shown < 10000)
+        if (levelChangedAt == 0 || !during.isEmpty() ||
+            shown < std::max(10000, levelChangedAt + 1024))
             return;
         u.Choose(1); // a destination change must not bring Erase back
         during = u.States();

@@ -9,12 +9,9 @@ namespace {
 
 QStringList StreamArgs(const QString& device)
 {
-    return {QStringLiteral("--latency-msec=20"),
-            QStringLiteral("-d"),
-            device,
-            QStringLiteral("--format=s16le"),
-            QStringLiteral("--rate=48000"),
-            QStringLiteral("--channels=2")};
+    return QStringLiteral("--latency-msec=20|-d|%1|--format=s16le|--rate=48000|--channels=2")
+        .arg(device)
+        .split(QLatin1Char('|'));
 }
 
 bool RunQuietly(const QStringList& args)
@@ -83,16 +80,12 @@ qint64 SinkRecorder::TimeOf(qint64 frame) const
 
 std::pair<qint64, qint64> SinkRecorder::Sound(qint64 from, int channel) const
 {
-    qint64 first = -1;
-    qint64 last = -1;
+    std::pair<qint64, qint64> sound{-1, -1};
     for (qint64 f = std::max<qint64>(0, from); f < Frames(); ++f) {
-        if (std::abs(Sample(f, channel)) > Loud) {
-            if (first < 0)
-                first = f;
-            last = f + 1;
-        }
+        if (std::abs(Sample(f, channel)) > Loud)
+            sound = {sound.first < 0 ? f : sound.first, f + 1};
     }
-    return {first, last};
+    return sound;
 }
 
 double SinkRecorder::Frequency(qint64 from, qint64 to, int channel) const

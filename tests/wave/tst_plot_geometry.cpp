@@ -1,49 +1,30 @@
-// The plot window's picture as polylines in twips, computed without a window. Heights are chosen
-// so that the amplitude equals the sample scale (A = 32768 for 16-bit, 128 for 8-bit): then each
-// point's distance from its centre line is the raw sample value of the frame that was read.
+// The plot window's picture as polylines in twips, computed without a window.
 #include "LoadedWave.h"
 #include "PlotGeometry.h"
 
 #include <QtEndian>
 #include <QtTest>
 
-#include <cstring>
 #include <functional>
-
-using Traces = QList<PlotGeometry::Trace>;
 
 namespace {
 
-// A loaded wave whose frame n holds sample(n, channel) as the raw value (16-bit signed, or the
-// unsigned byte for 8-bit).
+// A loaded wave, whole slice, whose frame n holds sample(n, channel) as a value of the bit depth's
+// scale (-32768 ... 32767 or -128 ... 127).
 void Fill(LoadedWave& w, int channels, int bits, qint32 frames,
           const std::function<int(qint32, int)>& sample)
 {
-    w.Format.FormatTag = 1;
-    w.Format.Channels = quint16(channels);
-    w.Format.BitsPerSample = quint16(bits);
-    w.Format.SampleRate = 8000;
-    w.Format.BlockAlign = quint16(channels * bits / 8);
-    w.DataSize = quint32(frames) * w.Format.BlockAlign;
-    QVERIFY(w.SampleData.allocate(w.DataSize));
-    uchar* p = w.SampleData.data();
-    for (qint32 n = 0; n < frames; ++n) {
-        for (int c = 0; c < channels; ++c) {
-            if (bits == 16)
-                qToLittleEndian<qint16>(qint16(sample(n, c)), p + (n * channels + c) * 2);
-            else
-                p[n * channels + c] = uchar(sample(n, c));
-        }
+    w.Format = {1, quint16(channels), 8000, 0, quint16(channels * bits / 8), quint16(bits), 0};
+    QVERIFY(w.SampleData.allocate(qint64(frames) * w.Format.BlockAlign));
+    for (qint32 i = 0; i < frames * channels; ++i) {
+        const int v = sample(i / channels, i % channels);
+        if (bits == 16)
+            qToLittleEndian<qint16>(qint16(v), w.SampleData.data() + 2 * i);
+        else
+            w.SampleData.data()[i] = uchar(v + 128);
     }
-    w.SampleCount = frames;
-    w.SliceStart = 0;
-    w.SliceEnd = frames;
+    w.SampleCount = w.SliceEnd = frames;
     w.FileOpen = true;
-}
-
-int Wrap16(qint32 n)
-{
-    return int(n % 65536) - 32768;
 }
 
 } // namespace
@@ -55,145 +36,69 @@ class TestPlotGeometry : public QObject
 private Q_SLOTS:
     void framesRead_data();
     void framesRead();
-    void stereoChannels();
-    void centreLines_data();
-    void centreLines();
-    void noTrace_data();
-    void noTrace();
 };
 
 void TestPlotGeometry::framesRead_data()
 {
-    QTest::addColumn<qint32>("count");
-    QTest::addColumn<qint32>("start");
-    QTest::addColumn<qint32>("end");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("points"); // after the first point on the centre line
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    // Frames in the file, slice start and end, points after the first on the centre line (0: no
+    // trace at all).
+    QTest::addColumn<QList<qint32>>("shape");
     QTest::addColumn<QList<QPoint>>("xToFrame");
-    // d = 1.5, k = 2: x = 0, 2, 4 ... 6000, frame round(x * 0.6667 + start).
-    QTest::newRow("4000 frames in 6000 twips")
-        << 4000 << 0 << 4000 << 6000 << 3001
-        << QList<QPoint>{{0, 0}, {2, 1}, {4, 3}, {6, 4}, {8, 5}, {3000, 2000}, {6000, 3999}};
-    QTest::newRow("4000 frames, slice inside a longer file")
-        << 9000 << 1000 << 5000 << 6000 << 3001
-        << QList<QPoint>{{0, 1000}, {2, 1001}, {4, 1003}, {6000, 5000}};
-    // s = 21.845: one point per twip, about 22 frames apart.
-    QTest::newRow("131072 frames in 6000 twips")
-        << 131072 << 0 << 131072 << 6000 << 6001
-        << QList<QPoint>{{0, 0}, {1, 22}, {2, 44}, {3, 66}, {3000, 65536}, {6000, 131071}};
-    QTest::newRow("one frame per twip")
-        << 6000 << 0 << 6000 << 6000 << 6001 << QList<QPoint>{{1, 1}, {5999, 5999}, {6000, 5999}};
-    // d = 2.5 rounds to the even 2.
-    QTest::newRow("step 2.5 rounds to 2")
-        << 2400 << 0 << 2400 << 6000 << 3001 << QList<QPoint>{{2, 1}, {4, 2}, {6000, 2399}};
-    QTest::newRow("single frame") << 10 << 4 << 5 << 6000 << 2 << QList<QPoint>{{0, 4}, {6000, 5}};
+    const auto row = [](const char* name, int channels, int bits, const QList<qint32>& shape,
+                        const QList<QPoint>& xToFrame) {
+        QTest::newRow(name) << channels << bits << shape << xToFrame;
+    };
+    // 4000 frames in 6000 twips: step 1.5, every 2nd twip, frame round(x * 0.6667 + start); the
+    // last point is clamped to the last frame.
+    row("mono, 4000 frames", 1, 16, {4000, 0, 4000, 3001},
+        {{0, 0}, {2, 1}, {4, 3}, {6, 4}, {3000, 2000}, {6000, 3999}});
+    row("mono, slice inside a longer file", 1, 16, {9000, 1000, 5000, 3001},
+        {{0, 1000}, {2, 1001}, {4, 1003}, {6000, 5000}});
+    // 131072 frames: one point per twip, about 22 frames apart.
+    row("mono, 131072 frames", 1, 16, {131072, 0, 131072, 6001},
+        {{0, 0}, {1, 22}, {2, 44}, {3000, 65536}, {6000, 131071}});
+    row("mono, step 2.5 rounds to 2", 1, 16, {2400, 0, 2400, 3001}, {{2, 1}, {4, 2}, {6000, 2399}});
+    row("stereo, 4000 frames", 2, 16, {4000, 0, 4000, 3001}, {{4, 3}, {3000, 2000}, {6000, 3999}});
+    row("8-bit stereo, 131072 frames", 2, 8, {131072, 0, 131072, 6001},
+        {{1, 22}, {3000, 65536}, {6000, 131071}});
+    row("empty slice", 1, 16, {500, 2, 2, 0}, {});
 }
 
 void TestPlotGeometry::framesRead()
 {
-    QFETCH(qint32, count);
-    QFETCH(qint32, start);
-    QFETCH(qint32, end);
-    QFETCH(int, width);
-    QFETCH(int, points);
-    QFETCH(QList<QPoint>, xToFrame);
-    LoadedWave w;
-    Fill(w, 1, 16, count, [](qint32 n, int) { return Wrap16(n); });
-    w.SliceStart = start;
-    w.SliceEnd = end;
-    constexpr int Height = 65986; // A = (65986 - 450) / 2 = 32768
-    constexpr int Centre = 32768 - 100;
-    const Traces traces = PlotGeometry::Traces(w, width, Height);
-    QCOMPARE(traces.size(), 1);
-    const PlotGeometry::Trace& t = traces[0];
-    QCOMPARE(t.size(), points + 1);
-    QCOMPARE(t.first(), QPoint(0, Centre));
-    QCOMPARE(t.last().x(), width);
-    for (const QPoint& row : xToFrame) {
-        const auto at =
-            std::find_if(t.begin() + 1, t.end(), [&](const QPoint& p) { return p.x() == row.x(); });
-        QVERIFY2(at != t.end(), qPrintable(QString::number(row.x())));
-        QCOMPARE(at->y() - Centre, Wrap16(row.y()));
-    }
-    for (int j = 1; j < t.size(); ++j)
-        QVERIFY(t[j].x() > t[j - 1].x() || j == 1);
-}
-
-void TestPlotGeometry::stereoChannels()
-{
-    LoadedWave w;
-    Fill(w, 2, 16, 4000, [](qint32 n, int c) { return c == 0 ? n : -n; });
-    constexpr int A = 32768;
-    const Traces traces = PlotGeometry::Traces(w, 6000, 147456); // 147456 / 4.5 = 32768
-    QCOMPARE(traces.size(), 2);
-    QCOMPARE(traces[0].first(), QPoint(0, A));
-    QCOMPARE(traces[1].first(), QPoint(0, 3 * A));
-    QCOMPARE(traces[0].size(), 3002);
-    // x = 4 reads frame 3: left sample 3, right sample -3.
-    QCOMPARE(traces[0][3], QPoint(4, A + 3));
-    QCOMPARE(traces[1][3], QPoint(4, 3 * A - 3));
-    QCOMPARE(traces[0].last(), QPoint(6000, A + 3999)); // clamped to the last frame
-    QCOMPARE(traces[1].last(), QPoint(6000, 3 * A - 3999));
-}
-
-void TestPlotGeometry::centreLines_data()
-{
-    QTest::addColumn<int>("channels");
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<int>("raw");       // every sample of every frame
-    QTest::addColumn<int>("height");    // outer height in twips
-    QTest::addColumn<QList<int>>("ys"); // y of each trace
-    QTest::newRow("16-bit mono zero") << 1 << 16 << 0 << 4000 << QList<int>{1675};
-    QTest::newRow("8-bit mono 128") << 1 << 8 << 128 << 4000 << QList<int>{1675};
-    QTest::newRow("16-bit stereo zero") << 2 << 16 << 0 << 4000 << QList<int>{889, 2667};
-    QTest::newRow("8-bit stereo 128") << 2 << 8 << 128 << 4000 << QList<int>{889, 2667};
-    // Positive values lie below the centre line, negative ones above.
-    QTest::newRow("16-bit mono positive") << 1 << 16 << 16384 << 4000 << QList<int>{1675 + 888};
-    QTest::newRow("16-bit mono full negative") << 1 << 16 << -32768 << 4000 << QList<int>{-100};
-    QTest::newRow("8-bit mono top") << 1 << 8 << 255 << 706 << QList<int>{28 + 127};
-    QTest::newRow("8-bit stereo bottom") << 2 << 8 << 0 << 576 << QList<int>{0, 256};
-    // A = round(1776.5) = 1776 (halves to even), centre 1676.
-    QTest::newRow("amplitude rounds to even") << 1 << 16 << -32768 << 4003 << QList<int>{-100};
-}
-
-void TestPlotGeometry::centreLines()
-{
     QFETCH(int, channels);
     QFETCH(int, bits);
-    QFETCH(int, raw);
-    QFETCH(int, height);
-    QFETCH(QList<int>, ys);
+    QFETCH(QList<qint32>, shape);
+    QFETCH(QList<QPoint>, xToFrame);
+    // Distinct values per frame over the whole scale; the right channel is their complement.
+    const int a = bits == 16 ? 32768 : 128;
+    const auto sample = [a](qint32 n, int c) { return c ? ~(n % (2 * a) - a) : n % (2 * a) - a; };
     LoadedWave w;
-    Fill(w, channels, bits, 300, [raw](qint32, int) { return raw; });
-    const Traces traces = PlotGeometry::Traces(w, 6000, height);
-    QCOMPARE(traces.size(), ys.size());
-    for (int c = 0; c < ys.size(); ++c) {
-        for (int j = 1; j < traces[c].size(); ++j)
-            QCOMPARE(traces[c][j].y(), ys[c]);
+    Fill(w, channels, bits, shape[0], sample);
+    w.SliceStart = shape[1];
+    w.SliceEnd = shape[2];
+    // With the amplitude equal to the scale, each point's distance from its centre line is the
+    // sample of the frame that was read.
+    const QList<int> centres = channels == 1 ? QList<int>{a - 100} : QList<int>{a, 3 * a};
+    const QList<PlotGeometry::Trace> traces =
+        PlotGeometry::Traces(w, 6000, channels == 1 ? 2 * a + 450 : 9 * a / 2);
+    QCOMPARE(traces.size(), shape[3] ? channels : 0);
+    for (int c = 0; c < traces.size(); ++c) {
+        const PlotGeometry::Trace& t = traces[c];
+        QCOMPARE(t.size(), shape[3] + 1);
+        QCOMPARE(t.first(), QPoint(0, centres[c]));
+        QCOMPARE(t.last().x(), 6000);
+        for (int j = 2; j < t.size(); ++j)
+            QVERIFY(t[j].x() > t[j - 1].x());
+        for (const QPoint& row : xToFrame) {
+            const auto at = std::find_if(t.begin() + 1, t.end(),
+                                         [&](const QPoint& p) { return p.x() == row.x(); });
+            QVERIFY2(at != t.end(), qPrintable(QString::number(row.x())));
+            QCOMPARE(at->y() - centres[c], sample(row.y(), c));
+        }
     }
-}
-
-void TestPlotGeometry::noTrace_data()
-{
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<qint32>("start");
-    QTest::addColumn<qint32>("end");
-    QTest::newRow("empty slice") << true << 2 << 2;
-    QTest::newRow("no file open") << false << 0 << 500;
-    QTest::newRow("nothing loaded yet") << false << 0 << 0;
-}
-
-void TestPlotGeometry::noTrace()
-{
-    QFETCH(bool, open);
-    QFETCH(qint32, start);
-    QFETCH(qint32, end);
-    LoadedWave w;
-    Fill(w, 1, 8, 500, [](qint32, int) { return 200; });
-    w.FileOpen = open;
-    w.SliceStart = start;
-    w.SliceEnd = end;
-    QVERIFY(PlotGeometry::Traces(w, 6000, 4000).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestPlotGeometry)
