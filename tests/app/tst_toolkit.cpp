@@ -2,7 +2,6 @@
 #include "NumberText.h"
 #include "Toolkit.h"
 
-#include <QScreen>
 #include <QTest>
 
 class TestToolkit : public QObject
@@ -19,7 +18,6 @@ private Q_SLOTS:
     void filterToQt();
     void bgrColours_data();
     void bgrColours();
-    void twipsFollowLogicalDpi();
 };
 
 void TestToolkit::standardForm_data()
@@ -112,14 +110,6 @@ void TestToolkit::bgrColours()
     QFETCH(quint32, bgr);
     QFETCH(QColor, colour);
     QCOMPARE(Toolkit::FromBgr(bgr), colour);
-}
-
-void TestToolkit::twipsFollowLogicalDpi()
-{
-    const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
-    QCOMPARE(Toolkit::TwipsToPixelsX(1440), qRound(dpi));
-    QCOMPARE(Toolkit::TwipsToPixelsX(6135), int(std::nearbyint(6135 * dpi / 1440)));
-    QCOMPARE(Toolkit::PixelsToTwipsX(Toolkit::TwipsToPixelsX(2880)), 2880);
 }
 
 QTEST_MAIN(TestToolkit)
