@@ -2,9 +2,7 @@
 
 QByteArray WavBuilder::le16(quint16 v)
 {
-    QByteArray out;
-    out.append(char(v & 0xFF)).append(char(v >> 8));
-    return out;
+    return QByteArray(1, char(v & 0xFF)) + char(v >> 8);
 }
 
 QByteArray WavBuilder::le32(quint32 v)

@@ -1,6 +1,5 @@
 // Replays the fuzzing corpus through the file loader: each input must load or be refused exactly
 // as the in-memory loader does, and every sample read must lie in [-1, 1).
-#include "LoadedWave.h"
 #include "WaveFileReader.h"
 
 #include <QtTest>

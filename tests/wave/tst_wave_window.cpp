@@ -11,17 +11,6 @@
 #include <QtWidgets>
 
 #include <charconv>
-#include <cmath>
-
-namespace {
-
-QByteArray Pcm(quint16 channels, quint16 bits, int frames)
-{
-    return WavBuilder::pcm({.channels = channels, .bits = bits},
-                           QByteArray(frames * channels * bits / 8, 'x'));
-}
-
-} // namespace
 
 class TestWaveWindow : public QObject
 {
@@ -53,15 +42,15 @@ void TestWaveWindow::sliders_data()
     row("thumb drag: runs once, at release", 1000, {{3, 400}}, "400 1000: 400 1000 ' 600', 1");
     row("no file loaded", 0, {{1, 300}, {2, 600}}, "300 600: 0 0 ' 0', 1");
     // The ordering rule, from start 100 and end 200 of 100000 frames.
-    const QList<QPoint> from{{2, 200}, {1, 100}};
-    row("start onto end", 100000, from + QPoint(1, 200), "199 200: 19900 20000 ' 100', 2");
-    row("start past end", 100000, from + QPoint(1, 900), "199 200: 19900 20000 ' 100', 2");
-    row("start left of end", 100000, from + QPoint(1, 150), "150 200: 15000 20000 ' 5000', 1");
-    row("start unchanged", 100000, from + QPoint(1, 100), "100 200: 10000 20000 ' 10000', 0");
-    row("end onto start", 100000, from + QPoint(2, 100), "100 101: 10000 10100 ' 100', 2");
-    row("end below start", 100000, from + QPoint(2, 0), "100 101: 10000 10100 ' 100', 2");
-    row("end right of start", 100000, from + QPoint(2, 1000), "100 1000: 10000 100000 ' 90000', 1");
-    row("end unchanged", 100000, from + QPoint(2, 200), "100 200: 10000 20000 ' 10000', 0");
+    const auto then = [](QPoint last) { return QList<QPoint>{{2, 200}, {1, 100}, last}; };
+    row("start onto end", 100000, then({1, 200}), "199 200: 19900 20000 ' 100', 2");
+    row("start past end", 100000, then({1, 900}), "199 200: 19900 20000 ' 100', 2");
+    row("start left of end", 100000, then({1, 150}), "150 200: 15000 20000 ' 5000', 1");
+    row("start unchanged", 100000, then({1, 100}), "100 200: 10000 20000 ' 10000', 0");
+    row("end onto start", 100000, then({2, 100}), "100 101: 10000 10100 ' 100', 2");
+    row("end below start", 100000, then({2, 0}), "100 101: 10000 10100 ' 100', 2");
+    row("end right of start", 100000, then({2, 1000}), "100 1000: 10000 100000 ' 90000', 1");
+    row("end unchanged", 100000, then({2, 200}), "100 200: 10000 20000 ' 10000', 0");
 }
 
 void TestWaveWindow::sliders()
@@ -73,7 +62,7 @@ void TestWaveWindow::sliders()
     Form_Main& w = f.Create();
     MainControls& c = w.Controls();
     if (frames > 0)
-        OpenInWindow(f, "slice.wav", Pcm(1, 8, frames));
+        OpenInWindow(f, "slice.wav", WavBuilder::pcm({}, QByteArray(frames, 'x')));
     std::unique_ptr<QSignalSpy> spy;
     for (const QPoint& set : sets) {
         spy = std::make_unique<QSignalSpy>(&w.WaveCtl(), &WaveController::sliceUpdated);
@@ -108,10 +97,8 @@ void TestWaveWindow::levelCaption()
     const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
     MainWindowFixture f;
     Form_Main& w = f.Create();
-    QScrollBar* gain = w.Controls().HScroll_gain;
-    QLabel* caption = w.Controls().txt_rel_gain;
-    gain->setValue(100); // unchanged: the start-up caption stays
-    QCOMPARE(caption->text(), "Download Attenuation  0.0 Db ");
+    w.Controls().HScroll_gain->setValue(100); // unchanged: the start-up caption stays
+    QCOMPARE(w.Controls().txt_rel_gain->text(), "Download Attenuation  0.0 Db ");
     for (int v = 1; v <= 100; ++v) {
         // 10 ln(v / 100) in shortest form with 15 significant digits, the locale's separator, cut
         // to 4 characters, or 5 below -10.
@@ -120,8 +107,8 @@ void TestWaveWindow::levelCaption()
         std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::general, 15);
         QString text = QString::fromLatin1(buffer).replace('.', locale.decimalPoint());
         text.truncate(a < -10.0 ? 5 : 4);
-        gain->setValue(v);
-        QCOMPARE(caption->text(), "Download Attenuation " + text + " Db");
+        w.Controls().HScroll_gain->setValue(v);
+        QCOMPARE(w.Controls().txt_rel_gain->text(), "Download Attenuation " + text + " Db");
     }
 }
 
@@ -132,17 +119,12 @@ void TestWaveWindow::plotWindow()
     w.show();
     QPushButton* view = w.Controls().btn_View;
     QPointer<Form_Wave> plot = w.PlotWindow();
-    const auto inked = [&] {
-        const QImage image = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
-        return std::count(pixels, pixels + image.width() * image.height(),
-                          plot->palette().color(QPalette::WindowText).rgb());
-    };
     const auto expected = [&] {
         return PlotGeometry::Traces(w.Wave(), plot->OuterTwips().width(),
                                     plot->OuterTwips().height());
     };
-    OpenInWindow(f, "plot.wav", Pcm(2, 16, 50000));
+    OpenInWindow(f, "plot.wav",
+                 WavBuilder::pcm({.channels = 2, .bits = 16}, QByteArray(200000, 'x')));
     for (bool visible : {true, false, true}) {
         QTest::mouseClick(view, Qt::LeftButton);
         QCOMPARE(plot->isVisible(), visible);
@@ -151,8 +133,12 @@ void TestWaveWindow::plotWindow()
     QVERIFY(QTest::qWaitForWindowExposed(plot));
     QCOMPARE(plot->Traces().size(), 2);
     QCOMPARE(plot->Traces(), expected());
-    QVERIFY(inked() >= plot->width() / 2); // the paint handler draws them
-    w.Controls().HScroll1->setValue(500);  // redrawn at once
+    // The paint handler draws them: a line across the window.
+    const QImage image = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+    const QRgb ink = plot->palette().color(QPalette::WindowText).rgb();
+    QVERIFY(std::count(pixels, pixels + image.width() * image.height(), ink) >= plot->width() / 2);
+    w.Controls().HScroll1->setValue(500); // redrawn at once
     QCOMPARE(plot->Traces(), expected());
 
     plot->hide(); // the button follows the window, not its own caption
