@@ -6,7 +6,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/build.sh"
 
 # Playback tests need a sound server; run a private one with a null sink for the whole suite.
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+# A runtime folder of its own keeps this server apart from the desktop's sound server.
+export XDG_RUNTIME_DIR="$(mktemp -d)"
 "$top/scripts/sound-server.sh" start
 trap '"$top/scripts/sound-server.sh" stop' EXIT
 if ! pactl info >/dev/null 2>&1; then
