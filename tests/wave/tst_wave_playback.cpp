@@ -140,6 +140,16 @@ void TestWavePlayback::stopSilencesAndOpenCloses()
     QVERIFY(Quiet(w) && !w.WaveCtl().Player().DeviceOpen() && w.Wave().FileOpen);
     QTest::qWait(300);
     QVERIFY(rec.Sound().second - rec.FrameAt(opened) < Rate / 10);
+
+    // Leaving the program stops the sound at once and closes the device too.
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    QTRY_VERIFY(w.WaveCtl().Player().DeviceOpen());
+    QTest::qWait(300);
+    const qint64 exited = rec.Now();
+    w.close();
+    QVERIFY(!w.WaveCtl().Player().DeviceOpen());
+    QTest::qWait(300);
+    QVERIFY(rec.Sound().second - rec.FrameAt(exited) < Rate / 10);
 }
 
 void TestWavePlayback::noSoundServer()

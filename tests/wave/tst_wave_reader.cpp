@@ -75,6 +75,7 @@ class TestWaveReader : public QObject
 private slots:
     void load_data();
     void load();
+    void emptyNameReleasesSamples();
     void accessors_data();
     void accessors();
     void realAudio_data();
@@ -83,7 +84,7 @@ private slots:
 
 void TestWaveReader::load_data()
 {
-    QTest::addColumn<QByteArray>("file");    // or @pipe
+    QTest::addColumn<QByteArray>("file");    // or @pipe, @missing, @empty-name
     QTest::addColumn<QString>("told");       // in a message box or in the status text
     QTest::addColumn<QString>("state");      // the format as read and, when open, what is held
     QTest::addColumn<QByteArray>("samples"); // leading sample bytes; the rest must read as zero
@@ -138,6 +139,7 @@ void TestWaveReader::load_data()
     const QString prev = Expect(1, 11025, 8, 1), notWav = "status: Not a WAV file. File not open.";
     // A pipe without a writer would block the open for ever: refused at once.
     bad("named pipe", "@pipe", "box: Error opening input file, rc = 22", prev);
+    bad("missing file", "@missing", "box: Error opening input file, rc = 2", prev);
     bad("text file named .wav", "Just some notes.\n", notWav, prev);
     bad("RIFF of form AVI", W::riff("AVI ", W::fmtChunk(m8) + data10), notWav, prev);
     bad("no fmt chunk", W::riff("WAVE", data10), "box: Couldn't get format chunk", prev);
@@ -159,6 +161,17 @@ void TestWaveReader::load_data()
         tooLarge.arg(2147483648), Expect(1, 44100, 16, 2));
 }
 
+void TestWaveReader::emptyNameReleasesSamples()
+{
+    LoadedWave wave;
+    QVERIFY(LoadWaveFile(wave, Write(W::pcm({.rate = 8000}, Previous))).text.isEmpty());
+    QVERIFY(wave.FileOpen);
+    const LoadResult result = LoadWaveFile(wave, QString());
+    QCOMPARE(int(result.show), int(LoadResult::Show::Nothing));
+    QVERIFY(!wave.FileOpen);
+    QVERIFY(wave.SampleData.isEmpty());
+}
+
 void TestWaveReader::load()
 {
     QFETCH(QByteArray, file);
@@ -170,6 +183,8 @@ void TestWaveReader::load()
     QString name = m_dir.filePath("pipe.wav");
     if (file == "@pipe")
         QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+    else if (file == "@missing")
+        name = m_dir.filePath("no such file.wav");
     else
         name = Write(file);
     const qint64 before = ResidentKiB();
