@@ -15,7 +15,7 @@
 namespace {
 
 // Coarse wake-up of a hold, so a stall is noticed even when no signal arrives.
-constexpr int HoldTickMs = 200;
+constexpr int HoldTickMs = 50; // the driver queue drains without any signal: look again soon
 
 CommError invalidValue(const QString& what)
 {
@@ -292,9 +292,9 @@ CommError SerialControl::holdUntilPending(qint64 limit, int overallMs)
     overall.start();
     QElapsedTimer idle;
     idle.start();
-    qint64 last = m_port->bytesToWrite();
-    while (PortOpen() && m_port->bytesToWrite() > limit) {
-        const qint64 pending = m_port->bytesToWrite();
+    qint64 last = PendingBytes();
+    while (PortOpen() && PendingBytes() > limit) {
+        const qint64 pending = PendingBytes();
         if (pending < last) {
             last = pending;
             idle.restart();
@@ -310,13 +310,25 @@ CommError SerialControl::holdUntilPending(qint64 limit, int overallMs)
         if (!self)
             return {CommError::PortLost, QStringLiteral("The serial control was deleted")};
         if (m_port->isOpen())
-            last = std::min(last, m_port->bytesToWrite());
+            last = std::min(last, PendingBytes());
     }
     if (!PortOpen())
         return {
             CommError::PortLost,
             QStringLiteral("The port closed while sending: the last %1 bytes were lost").arg(last)};
     return {};
+}
+
+qint64 SerialControl::PendingBytes() const
+{
+    // Bytes still in Qt's queue plus those the driver holds but has not put on the line yet, so
+    // that the hold and the drain follow the line itself. A pseudo-terminal reports no driver
+    // queue; the bytes its peer has not read yet cannot be seen from this side.
+    qint64 kernel = 0;
+    int queued = 0;
+    if (m_port->isOpen() && ::ioctl(m_port->handle(), TIOCOUTQ, &queued) == 0 && queued > 0)
+        kernel = queued;
+    return m_port->bytesToWrite() + kernel;
 }
 
 void SerialControl::waitForActivity(int ms)

@@ -114,6 +114,7 @@ private:
     CommError applyFlowControl();
     CommError applyLines();
     CommError holdUntilPending(qint64 limit, int overallMs);
+    qint64 PendingBytes() const;
     void waitForActivity(int ms);
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
