@@ -3,25 +3,17 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <cstdlib>
-
-namespace {
-
-QStringList StreamArgs(const QString& device)
+static QStringList StreamArgs(const QString& device)
 {
-    return QStringLiteral("--latency-msec=20|-d|%1|--format=s16le|--rate=48000|--channels=2")
-        .arg(device)
-        .split(QLatin1Char('|'));
+    return {"--latency-msec=20", "-d", device, "--format=s16le", "--rate=48000", "--channels=2"};
 }
 
-bool RunQuietly(const QStringList& args)
+static bool Pactl(const QStringList& args)
 {
     QProcess p;
-    p.start(QStringLiteral("pactl"), args);
+    p.start("pactl", args);
     return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
-
-} // namespace
 
 SinkRecorder::~SinkRecorder()
 {
@@ -33,20 +25,19 @@ SinkRecorder::~SinkRecorder()
 
 bool SinkRecorder::ServerAvailable()
 {
-    return RunQuietly({QStringLiteral("info")}) &&
-           RunQuietly({QStringLiteral("get-sink-volume"), QStringLiteral("pelorin_null")});
+    return Pactl({"info"}) && Pactl({"get-sink-volume", "pelorin_null"});
 }
 
 bool SinkRecorder::Start()
 {
     m_clock.start();
-    m_keepAwake.setStandardInputFile(QStringLiteral("/dev/zero"));
-    m_keepAwake.start(QStringLiteral("pacat"), StreamArgs(QStringLiteral("pelorin_null")));
+    m_keepAwake.setStandardInputFile("/dev/zero");
+    m_keepAwake.start("pacat", StreamArgs("pelorin_null"));
     QObject::connect(&m_rec, &QProcess::readyReadStandardOutput, &m_rec, [this] {
         m_pcm += m_rec.readAllStandardOutput();
         m_arrivals.append({m_clock.elapsed(), m_pcm.size()});
     });
-    m_rec.start(QStringLiteral("parec"), StreamArgs(QStringLiteral("pelorin_null.monitor")));
+    m_rec.start("parec", StreamArgs("pelorin_null.monitor"));
     if (!m_keepAwake.waitForStarted(3000) || !m_rec.waitForStarted(3000))
         return false;
     // The recording is live once its first piece has come in.
@@ -58,15 +49,6 @@ bool SinkRecorder::Start()
 int SinkRecorder::Sample(qint64 frame, int channel) const
 {
     return qFromLittleEndian<qint16>(m_pcm.constData() + frame * 4 + channel * 2);
-}
-
-qint64 SinkRecorder::FrameAt(qint64 ms) const
-{
-    for (const auto& [at, bytes] : m_arrivals) {
-        if (at >= ms)
-            return (bytes - 1) / 4;
-    }
-    return Frames();
 }
 
 qint64 SinkRecorder::TimeOf(qint64 frame) const
@@ -90,10 +72,8 @@ std::pair<qint64, qint64> SinkRecorder::Sound(qint64 from, int channel) const
 
 double SinkRecorder::Frequency(qint64 from, qint64 to, int channel) const
 {
-    if (to <= from + 1)
-        return 0.0;
     int crossings = 0;
     for (qint64 f = from + 1; f < to; ++f)
         crossings += Sample(f - 1, channel) < 0 && Sample(f, channel) >= 0;
-    return crossings * double(Rate) / double(to - from);
+    return to > from ? crossings * double(Rate) / double(to - from) : 0.0;
 }

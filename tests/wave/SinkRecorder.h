@@ -16,11 +16,7 @@ public:
     static constexpr int Rate = 48000;
     static constexpr int Loud = 2000; // a recorded sample above this is sound, not silence
 
-    SinkRecorder() = default;
     ~SinkRecorder();
-    SinkRecorder(const SinkRecorder&) = delete;
-    SinkRecorder& operator=(const SinkRecorder&) = delete;
-
     // Starts both streams and lets them settle; false when either cannot run.
     bool Start();
     // Whether a sound server with the null sink answers.
@@ -29,8 +25,6 @@ public:
     qint64 Now() const { return m_clock.elapsed(); }
     qint64 Frames() const { return m_pcm.size() / 4; }
     int Sample(qint64 frame, int channel) const;
-    // The first frame recorded at or after the given moment.
-    qint64 FrameAt(qint64 ms) const;
     // The moment the given frame arrived; -1 when it has not.
     qint64 TimeOf(qint64 frame) const;
     // First and one past the last loud frame of a channel from `from` on; {-1, -1} when silent.

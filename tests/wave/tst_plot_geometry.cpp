@@ -5,26 +5,6 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <functional>
-
-// A loaded wave, whole slice, whose frame n holds sample(n, channel) as a value of the bit depth's
-// scale (-32768 ... 32767 or -128 ... 127).
-static void Fill(LoadedWave& w, int channels, int bits, qint32 frames,
-                 const std::function<int(qint32, int)>& sample)
-{
-    w.Format = {1, quint16(channels), 8000, 0, quint16(channels * bits / 8), quint16(bits), 0};
-    QVERIFY(w.SampleData.allocate(qint64(frames) * w.Format.BlockAlign));
-    for (qint32 i = 0; i < frames * channels; ++i) {
-        const int v = sample(i / channels, i % channels);
-        if (bits == 16)
-            qToLittleEndian<qint16>(qint16(v), w.SampleData.data() + 2 * i);
-        else
-            w.SampleData.data()[i] = uchar(v + 128);
-    }
-    w.SampleCount = w.SliceEnd = frames;
-    w.FileOpen = true;
-}
-
 class TestPlotGeometry : public QObject
 {
     Q_OBJECT
@@ -71,7 +51,17 @@ void TestPlotGeometry::framesRead()
     const int a = bits == 16 ? 32768 : 128;
     const auto sample = [a](qint32 n, int c) { return c ? ~(n % (2 * a) - a) : n % (2 * a) - a; };
     LoadedWave w;
-    Fill(w, channels, bits, shape[0], sample);
+    w.Format = {1, quint16(channels), 8000, 0, quint16(channels * bits / 8), quint16(bits), 0};
+    QVERIFY(w.SampleData.allocate(qint64(shape[0]) * w.Format.BlockAlign));
+    for (qint32 i = 0; i < shape[0] * channels; ++i) {
+        const int v = sample(i / channels, i % channels);
+        if (bits == 16)
+            qToLittleEndian<qint16>(qint16(v), w.SampleData.data() + 2 * i);
+        else
+            w.SampleData.data()[i] = uchar(v + 128);
+    }
+    w.FileOpen = true;
+    w.SampleCount = shape[0];
     w.SliceStart = shape[1];
     w.SliceEnd = shape[2];
     // With the amplitude equal to the scale, each point's distance from its centre line is the

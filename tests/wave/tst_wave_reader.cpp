@@ -1,6 +1,6 @@
 // Loads hand-built WAV files (valid and malformed) and checks what the user is told, the state
 // left behind and the accessors at their edges; then speech and noise made during the run against
-// an independent decode by sox.
+// an independent decode by sox; then the fuzzing corpus, loaded from a file and from memory alike.
 #include "WavBuilder.h"
 #include "WaveFileReader.h"
 
@@ -48,10 +48,9 @@ static qint64 ResidentKiB()
     return all.mid(at, all.indexOf('\n', at) - at).trimmed().split(' ').first().toLongLong();
 }
 
-static QByteArray Run(const QString& program, const QStringList& args, const QString& dir = {})
+static QByteArray Run(const QString& program, const QStringList& args)
 {
     QProcess p;
-    p.setWorkingDirectory(dir);
     p.start(program, args);
     p.waitForFinished(30000);
     return p.readAllStandardOutput();
@@ -80,11 +79,13 @@ private slots:
     void accessors();
     void realAudio_data();
     void realAudio();
+    void corpus_data();
+    void corpus();
 };
 
 void TestWaveReader::load_data()
 {
-    QTest::addColumn<QByteArray>("file");    // or @pipe, @missing, @empty-name
+    QTest::addColumn<QByteArray>("file");    // or @pipe, @missing
     QTest::addColumn<QString>("told");       // in a message box or in the status text
     QTest::addColumn<QString>("state");      // the format as read and, when open, what is held
     QTest::addColumn<QByteArray>("samples"); // leading sample bytes; the rest must read as zero
@@ -100,53 +101,48 @@ void TestWaveReader::load_data()
         QTest::newRow(name) << file << told << "closed, " + format << QByteArray();
     };
     const QByteArray d7 = Bytes.left(7), d10 = Bytes.left(10), d20 = Bytes.left(20);
-    const W::Fmt m8{.rate = 8000}, m16{.rate = 44100, .bits = 16};
-    const W::Fmt s16{.channels = 2, .rate = 22050, .bits = 16};
+    const W::Fmt m8, m16{.rate = 44100, .bits = 16}, s16{.channels = 2, .rate = 22050, .bits = 16};
+    const QString e8 = Expect(1, 8000, 8, 1), e16 = Expect(1, 44100, 16, 2);
+    const QString es16 = Expect(2, 22050, 16, 4);
     const QByteArray list = W::chunk("LIST", "INFOx"); // odd size: padded
-    const QByteArray data10 = W::chunk("data", d10);
+    const QByteArray fmt8 = W::fmtChunk(m8), data10 = W::chunk("data", d10);
 
-    ok("8-bit mono 8000", W::pcm(m8, d10), Expect(1, 8000, 8, 1), 10, 10, d10);
-    ok("16-bit mono 44100", W::pcm(m16, d20), Expect(1, 44100, 16, 2), 10, 20, d20);
+    ok("8-bit mono 8000", W::pcm(m8, d10), e8, 10, 10, d10);
+    ok("16-bit mono 44100", W::pcm(m16, d20), e16, 10, 20, d20);
     ok("8-bit stereo 48000", W::pcm({.channels = 2, .rate = 48000}, d20), Expect(2, 48000, 8, 2),
        10, 20, d20);
-    ok("16-bit stereo 22050", W::pcm(s16, Bytes), Expect(2, 22050, 16, 4), 10, 40, Bytes);
-    ok("odd chunk before fmt", W::riff("WAVE", list + W::fmtChunk(m8) + data10),
-       Expect(1, 8000, 8, 1), 10, 10, d10);
+    ok("16-bit stereo 22050", W::pcm(s16, Bytes), es16, 10, 40, Bytes);
+    ok("odd chunk before fmt", W::riff("WAVE", list + fmt8 + data10), e8, 10, 10, d10);
     ok("chunks after fmt and after data",
-       W::riff("WAVE", W::fmtChunk(m8) + list + W::chunk("fact", "1234") + data10 + list),
+       W::riff("WAVE", fmt8 + list + W::chunk("fact", "1234") + data10 + list),
        Expect(1, 8000, 8, 1, 'L' | 'I' << 8), 10, 10, d10);
-    ok("fmt of 18 bytes", W::pcm({.rate = 8000, .chunkSize = 18, .cbSize = 0x1234}, d10),
+    ok("fmt of 18 bytes", W::pcm({.chunkSize = 18, .cbSize = 0x1234}, d10),
        Expect(1, 8000, 8, 1, 0x1234), 10, 10, d10);
     const W::Fmt ext{
         .tag = 0xFFFE, .channels = 2, .rate = 48000, .bits = 16, .chunkSize = 40, .cbSize = 22};
     ok("fmt of 40 bytes", W::pcm(ext, Bytes), Describe({0xFFFE, 2, 48000, 192000, 4, 16, 22}), 10,
        40, Bytes);
-    ok("odd data size with its pad, chunk after",
-       W::riff("WAVE", W::fmtChunk(m8) + W::chunk("data", d7) + list), Expect(1, 8000, 8, 1), 7, 7,
+    ok("odd data size with its pad", W::riff("WAVE", fmt8 + W::chunk("data", d7) + list), e8, 7, 7,
        d7);
     ok("truncated data: zero tail",
-       W::riff("WAVE", W::fmtChunk(m16) + W::rawChunk("data", 100, d20), 136),
-       Expect(1, 44100, 16, 2), 50, 100, d20);
+       W::riff("WAVE", W::fmtChunk(m16) + W::rawChunk("data", 100, d20), 136), e16, 50, 100, d20);
     // Whole frames, nearest with halves to even; the part frame is padded with zeros.
-    ok("6 bytes of 4-byte frames: 1.5 -> 2", W::pcm(s16, Bytes.left(6)), Expect(2, 22050, 16, 4), 2,
-       6, Bytes.left(6));
-    ok("10 bytes of 4-byte frames: 2.5 -> 2", W::pcm(s16, d10), Expect(2, 22050, 16, 4), 2, 10,
-       d10);
+    ok("1.5 frames -> 2", W::pcm(s16, Bytes.left(6)), es16, 2, 6, Bytes.left(6));
+    ok("2.5 frames -> 2", W::pcm(s16, d10), es16, 2, 10, d10);
     const QByteArray huge = W::rawChunk("data", 0xFFFFFFFF, "12345678");
-    ok("4 GiB declared in a tiny file", W::riff("WAVE", W::fmtChunk(s16) + huge, 0xFFFFFFFF),
-       Expect(2, 22050, 16, 4), 1073741824, 0xFFFFFFFF, "12345678");
+    ok("4 GiB declared in a tiny file", W::riff("WAVE", W::fmtChunk(s16) + huge, 0xFFFFFFFF), es16,
+       1073741824, 0xFFFFFFFF, "12345678");
 
     const QString prev = Expect(1, 11025, 8, 1), notWav = "status: Not a WAV file. File not open.";
     // A pipe without a writer would block the open for ever: refused at once.
     bad("named pipe", "@pipe", "box: Error opening input file, rc = 22", prev);
     bad("missing file", "@missing", "box: Error opening input file, rc = 2", prev);
     bad("text file named .wav", "Just some notes.\n", notWav, prev);
-    bad("RIFF of form AVI", W::riff("AVI ", W::fmtChunk(m8) + data10), notWav, prev);
-    bad("no fmt chunk", W::riff("WAVE", data10), "box: Couldn't get format chunk", prev);
+    bad("RIFF of form AVI", W::riff("AVI ", fmt8 + data10), notWav, prev);
     // "fmt " ends the file: the 18-byte read comes up short and keeps the old ExtraSize.
     bad("data before fmt", W::riff("WAVE", data10 + W::fmtChunk(m16)),
-        "box: Couldn't get data chunk", Expect(1, 44100, 16, 2));
-    bad("BlockAlign 0", W::pcm({.rate = 8000, .blockAlign = 0}, d10),
+        "box: Couldn't get data chunk", e16);
+    bad("BlockAlign 0", W::pcm({.blockAlign = 0}, d10),
         "box: Invalid format: BlockAlign is 0 bytes per sample frame. File not open.",
         Expect(1, 8000, 8, 0));
     bad("24-bit", W::pcm({.rate = 48000, .bits = 24}, Bytes.left(30)),
@@ -155,21 +151,9 @@ void TestWaveReader::load_data()
         Expect(1, 48000, 24, 3));
     const QString tooLarge = "box: Data chunk too large: %1 sample frames; at most 2147483647 can "
                              "be loaded. File not open.";
-    bad("8-bit frames beyond 32 bits", W::riff("WAVE", W::fmtChunk(m8) + huge),
-        tooLarge.arg(4294967295), Expect(1, 8000, 8, 1));
+    bad("8-bit frames beyond 32 bits", W::riff("WAVE", fmt8 + huge), tooLarge.arg(4294967295), e8);
     bad("16-bit frames rounding past 32 bits", W::riff("WAVE", W::fmtChunk(m16) + huge),
-        tooLarge.arg(2147483648), Expect(1, 44100, 16, 2));
-}
-
-void TestWaveReader::emptyNameReleasesSamples()
-{
-    LoadedWave wave;
-    QVERIFY(LoadWaveFile(wave, Write(W::pcm({.rate = 8000}, Previous))).text.isEmpty());
-    QVERIFY(wave.FileOpen);
-    const LoadResult result = LoadWaveFile(wave, QString());
-    QCOMPARE(int(result.show), int(LoadResult::Show::Nothing));
-    QVERIFY(!wave.FileOpen);
-    QVERIFY(wave.SampleData.isEmpty());
+        tooLarge.arg(2147483648), e16);
 }
 
 void TestWaveReader::load()
@@ -180,12 +164,10 @@ void TestWaveReader::load()
     QFETCH(QByteArray, samples);
     LoadedWave wave;
     QVERIFY(LoadWaveFile(wave, Write(W::pcm({.rate = 11025}, Previous))).text.isEmpty());
-    QString name = m_dir.filePath("pipe.wav");
+    QString name = m_dir.filePath(file == "@pipe" ? "pipe.wav" : "no such file.wav");
     if (file == "@pipe")
         QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
-    else if (file == "@missing")
-        name = m_dir.filePath("no such file.wav");
-    else
+    else if (file != "@missing")
         name = Write(file);
     const qint64 before = ResidentKiB();
     const LoadResult result = LoadWaveFile(wave, name);
@@ -213,61 +195,70 @@ void TestWaveReader::load()
     QVERIFY(before > 0 && ResidentKiB() - before < 64 * 1024);
 }
 
+void TestWaveReader::emptyNameReleasesSamples()
+{
+    LoadedWave wave;
+    QVERIFY(LoadWaveFile(wave, Write(W::pcm({}, Previous))).text.isEmpty() && wave.FileOpen);
+    QCOMPARE(int(LoadWaveFile(wave, QString()).show), int(LoadResult::Show::Nothing));
+    QVERIFY(!wave.FileOpen && wave.SampleData.isEmpty());
+}
+
 void TestWaveReader::accessors_data()
 {
     QTest::addColumn<W::Fmt>("fmt");
     QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<int>("frame");
-    QTest::addColumn<QPointF>("values"); // left and right
-    const auto row = [](const char* name, const W::Fmt& fmt, const QByteArray& data, int frame,
-                        QPointF values) { QTest::newRow(name) << fmt << data << frame << values; };
-    const W::Fmt m8, m16{.bits = 16}, s8{.channels = 2}, s16{.channels = 2, .bits = 16};
-    row("8-bit 0x80", m8, {"\x80", 1}, 0, {0.0, 0.0});
-    row("8-bit 0x00", m8, {"\x00", 1}, 0, {-1.0, -1.0});
-    row("8-bit 0xFF", m8, {"\xFF", 1}, 0, {127.0 / 128, 127.0 / 128});
-    row("16-bit 0x8000", m16, {"\x00\x80", 2}, 0, {-1.0, -1.0});
-    row("16-bit 0x7FFF", m16, {"\xFF\x7F", 2}, 0, {32767.0 / 32768, 32767.0 / 32768});
-    row("16-bit 0xFFFF", m16, {"\xFF\xFF", 2}, 0, {-1.0 / 32768, -1.0 / 32768});
-    row("8-bit stereo", s8, {"\x00\x00\x00\xFF", 4}, 1, {-1.0, 127.0 / 128});
-    row("16-bit stereo", s16, {"\0\0\0\0\xFF\x7F\x00\x80", 8}, 1, {32767.0 / 32768, -1.0});
-    // 6 bytes of 4-byte frames are 2 frames.
-    const QByteArray six("\x00\x40\x00\xC0\x00\x20", 6);
-    row("frame past the end", s16, six, 2, {0.0, 0.0});
-    row("largest frame index", s16, six, INT_MAX, {0.0, 0.0});
+    QTest::addColumn<int>("first");             // the first frame read
+    QTest::addColumn<QList<QPointF>>("values"); // left and right of frames first, first + 1, ...
+    const double t8 = 127.0 / 128, t16 = 32767.0 / 32768, u16 = -1.0 / 32768;
+    const W::Fmt s16{.channels = 2, .bits = 16};
+    QTest::newRow("8-bit mono 0x80 0x00 0xFF, then past the end")
+        << W::Fmt{} << QByteArray("\x80\x00\xFF", 3) << 0
+        << QList<QPointF>{{0, 0}, {-1, -1}, {t8, t8}, {0, 0}};
+    QTest::newRow("16-bit mono 0x8000 0x7FFF 0xFFFF, then past the end")
+        << W::Fmt{.bits = 16} << QByteArray("\x00\x80\xFF\x7F\xFF\xFF", 6) << 0
+        << QList<QPointF>{{-1, -1}, {t16, t16}, {u16, u16}, {0, 0}};
+    QTest::newRow("8-bit stereo") << W::Fmt{.channels = 2} << QByteArray("\x00\xFF", 2) << 0
+                                  << QList<QPointF>{{-1, t8}, {0, 0}};
+    // 6 bytes of 4-byte frames are 2 frames, the second padded with zeros.
+    QTest::newRow("16-bit stereo, part frame") << s16 << QByteArray("\xFF\x7F\x00\x80\x00\x40", 6)
+                                               << 0 << QList<QPointF>{{t16, -1}, {0.5, 0}, {0, 0}};
+    QTest::newRow("largest frame index") << s16 << Bytes << INT_MAX << QList<QPointF>{{0, 0}};
     // 16-bit samples in 1-byte frames: the last one would straddle the buffer's end.
-    row("sample straddling the end", {.channels = 2, .bits = 16, .blockAlign = 1}, "\1\2\3", 2,
-        {0.0, 0.0});
+    QTest::newRow("sample straddling the end")
+        << W::Fmt{.channels = 2, .bits = 16, .blockAlign = 1} << QByteArray("\1\2\3") << 2
+        << QList<QPointF>{{0, 0}};
 }
 
 void TestWaveReader::accessors()
 {
     QFETCH(W::Fmt, fmt);
     QFETCH(QByteArray, data);
-    QFETCH(int, frame);
-    QFETCH(QPointF, values);
+    QFETCH(int, first);
+    QFETCH(QList<QPointF>, values);
     LoadedWave wave;
     LoadWaveFile(wave, Write(W::pcm(fmt, data)));
     QVERIFY(wave.FileOpen);
-    QCOMPARE(Read(wave, frame), values);
-    QCOMPARE(wave.FirstChannel(frame), values.x());
+    for (int i = 0; i < values.size(); ++i) {
+        QCOMPARE(Read(wave, first + i), values[i]);
+        QCOMPARE(wave.FirstChannel(first + i), values[i].x());
+    }
 }
 
 void TestWaveReader::realAudio_data()
 {
-    QTest::addColumn<QString>("command"); // program and arguments, writing out.wav
-    QTest::newRow("speech") << "espeak-ng|-w|out.wav|Station one. Testing one two three.";
-    QTest::newRow("noise 8-bit mono 8000")
-        << "sox|-R|-n|-r|8000|-b|8|-c|1|out.wav|synth|1|whitenoise";
+    QTest::addColumn<QString>("command"); // program and arguments, writing %1
+    QTest::newRow("speech") << "espeak-ng|-w|%1|Station one. Testing one two three.";
+    QTest::newRow("noise 8-bit mono 8000") << "sox|-R|-n|-r|8000|-b|8|-c|1|%1|synth|1|whitenoise";
     QTest::newRow("noise 16-bit stereo 44100")
-        << "sox|-R|-n|-r|44100|-b|16|-c|2|out.wav|synth|0.5|whitenoise";
+        << "sox|-R|-n|-r|44100|-b|16|-c|2|%1|synth|0.5|whitenoise";
 }
 
 void TestWaveReader::realAudio()
 {
     QFETCH(QString, command);
-    QStringList args = command.split('|');
-    Run(args.takeFirst(), args, m_dir.path());
     const QString path = m_dir.filePath("out.wav");
+    QStringList args = command.arg(path).split('|');
+    Run(args.takeFirst(), args);
     const auto info = [&](const char* option) {
         return Run("soxi", {option, path}).trimmed().toLongLong();
     };
@@ -287,6 +278,46 @@ void TestWaveReader::realAudio()
                              qFromLittleEndian<qint16>(at + 2 * (ch - 1)) / 32768.0);
         QCOMPARE(Read(wave, n), values);
         QCOMPARE(wave.FirstChannel(n), values.x());
+    }
+}
+
+// Every fuzzing input loads or is refused from a file exactly as from memory, and even the widest
+// read of every frame lies in [-1, 1).
+void TestWaveReader::corpus_data()
+{
+    QTest::addColumn<QString>("path");
+    const QDir dir(QStringLiteral(WAVE_CORPUS_DIR));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY2(names.size() >= 10, qPrintable(dir.path()));
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void TestWaveReader::corpus()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    QBuffer memory;
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    memory.setData(file.readAll());
+    QVERIFY(memory.open(QIODevice::ReadOnly));
+    LoadedWave w, fromMemory;
+    const auto state = [](const LoadResult& r, const LoadedWave& w) {
+        return r.text + QString::asprintf(" (%d): open %d, %d frames, %u bytes, %lld held",
+                                          int(r.show), w.FileOpen, w.SampleCount, w.DataSize,
+                                          w.SampleData.size());
+    };
+    const LoadResult result = LoadWaveFile(w, path);
+    QCOMPARE(state(result, w), state(LoadWaveDevice(fromMemory, memory), fromMemory));
+    QCOMPARE(w.FileOpen, result.show == LoadResult::Show::Nothing && result.text.isEmpty());
+    QVERIFY(!w.FileOpen || w.SampleData.size() >= qint64(w.SampleCount) * w.Format.BlockAlign);
+    for (qint32 n = 0; w.FileOpen && n < qMin(w.SampleCount, 1 << 16); ++n) {
+        double l = 0, r = 0, l2 = 0, r2 = 0;
+        w.ReadSampleStereo16(n, l, r);
+        fromMemory.ReadSampleStereo16(n, l2, r2);
+        QCOMPARE(QPointF(l, r), QPointF(l2, r2));
+        const double first = w.FirstChannel(n);
+        QVERIFY(first >= -1.0 && first < 1.0 && l >= -1.0 && l < 1.0 && r >= -1.0 && r < 1.0);
     }
 }
 

@@ -1,9 +1,13 @@
-// The slice and level sliders, the plot window and its button, on a real main window.
+// The slice and level sliders, the plot window and its button, and playback, on a real main
+// window. Playback is heard through a sound server whose default sink is a null sink, its monitor
+// recorded (scripts/sound-server.sh starts it); CTest also runs this program with the server out
+// of reach, where Play must refuse clearly.
 #include "Form_Wave.h"
 #include "LoadedWave.h"
-#include "MainWindowFixture.h"
 #include "OpenInWindow.h"
+#include "Playback.h"
 #include "PlotGeometry.h"
+#include "SinkRecorder.h"
 #include "WavBuilder.h"
 #include "WaveController.h"
 
@@ -11,6 +15,32 @@
 #include <QtWidgets>
 
 #include <charconv>
+
+Q_DECLARE_METATYPE(WavBuilder::Fmt)
+
+constexpr int Rate = SinkRecorder::Rate;
+
+// Consecutive tones of `segmentMs` each at the given frequencies; a stereo right channel is silent.
+static QByteArray Tones(const WavBuilder::Fmt& fmt, const QList<int>& hz, int segmentMs)
+{
+    const qint64 segment = fmt.rate * segmentMs / 1000;
+    QByteArray data;
+    for (qint64 i = 0; i < segment * hz.size() * fmt.channels; ++i) {
+        const qint64 n = i / fmt.channels;
+        const double s =
+            i % fmt.channels ? 0 : 0.5 * std::sin(2 * M_PI * hz[n / segment] * n / fmt.rate);
+        data += fmt.bits == 16 ? WavBuilder::le16(quint16(std::lround(s * 32767)))
+                               : QByteArray(1, char(128 + std::lround(s * 127)));
+    }
+    return WavBuilder::pcm(fmt, data);
+}
+
+// Not playing and not watching for the end; `closed`: the output device closed as well.
+static bool Quiet(Form_Main& w, bool closed = true)
+{
+    return !w.Wave().Playing && !w.Controls().Timer1->isActive() &&
+           (!closed || !w.WaveCtl().Player().DeviceOpen());
+}
 
 class TestWaveWindow : public QObject
 {
@@ -22,6 +52,10 @@ private Q_SLOTS:
     void levelCaption_data();
     void levelCaption();
     void plotWindow();
+    void slicePlaysOnce_data();
+    void slicePlaysOnce();
+    void stopSilencesAndClosesDevice();
+    void noSoundServer();
 };
 
 void TestWaveWindow::sliders_data()
@@ -96,9 +130,10 @@ void TestWaveWindow::levelCaption()
     QLocale::setDefault(locale);
     const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
     MainWindowFixture f;
-    Form_Main& w = f.Create();
-    w.Controls().HScroll_gain->setValue(100); // unchanged: the start-up caption stays
-    QCOMPARE(w.Controls().txt_rel_gain->text(), "Download Attenuation  0.0 Db ");
+    QScrollBar* gain = f.Create().Controls().HScroll_gain;
+    QLabel* caption = f.window->Controls().txt_rel_gain;
+    gain->setValue(100); // unchanged: the start-up caption stays
+    QCOMPARE(caption->text(), "Download Attenuation  0.0 Db ");
     for (int v = 1; v <= 100; ++v) {
         // 10 ln(v / 100) in shortest form with 15 significant digits, the locale's separator, cut
         // to 4 characters, or 5 below -10.
@@ -107,8 +142,8 @@ void TestWaveWindow::levelCaption()
         std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::general, 15);
         QString text = QString::fromLatin1(buffer).replace('.', locale.decimalPoint());
         text.truncate(a < -10.0 ? 5 : 4);
-        w.Controls().HScroll_gain->setValue(v);
-        QCOMPARE(w.Controls().txt_rel_gain->text(), "Download Attenuation " + text + " Db");
+        gain->setValue(v);
+        QCOMPARE(caption->text(), "Download Attenuation " + text + " Db");
     }
 }
 
@@ -133,11 +168,6 @@ void TestWaveWindow::plotWindow()
     QVERIFY(QTest::qWaitForWindowExposed(plot));
     QCOMPARE(plot->Traces().size(), 2);
     QCOMPARE(plot->Traces(), expected());
-    // The paint handler draws them: a line across the window.
-    const QImage image = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
-    const QRgb ink = plot->palette().color(QPalette::WindowText).rgb();
-    QVERIFY(std::count(pixels, pixels + image.width() * image.height(), ink) >= plot->width() / 2);
     w.Controls().HScroll1->setValue(500); // redrawn at once
     QCOMPARE(plot->Traces(), expected());
 
@@ -152,6 +182,108 @@ void TestWaveWindow::plotWindow()
     QTest::mouseClick(view, Qt::LeftButton);
     QVERIFY(plot->isVisible());
     QCOMPARE(view->text(), "Hide Plot");
+}
+
+void TestWaveWindow::slicePlaysOnce_data()
+{
+    QTest::addColumn<WavBuilder::Fmt>("fmt");
+    QTest::newRow("48000 stereo 16-bit")
+        << WavBuilder::Fmt{.channels = 2, .rate = 48000, .bits = 16};
+    QTest::newRow("8000 mono 8-bit") << WavBuilder::Fmt{.channels = 1, .rate = 8000, .bits = 8};
+}
+
+void TestWaveWindow::slicePlaysOnce()
+{
+    QFETCH(WavBuilder::Fmt, fmt);
+    if (!SinkRecorder::ServerAvailable())
+        QSKIP("no sound server: run scripts/sound-server.sh start");
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    MainControls& c = w.Controls();
+    // 500, 1000, 1500 and 2500 Hz, half a second each; the slice is 0.75 s to 1.5 s.
+    OpenInWindow(f, "tones.wav", Tones(fmt, {500, 1000, 1500, 2500}, 500));
+    c.HScroll1->setValue(375);
+    c.HScroll2->setValue(750);
+    SinkRecorder rec;
+    QVERIFY(rec.Start());
+    const qint64 pressed = rec.Frames();
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    QVERIFY(w.Wave().Playing && c.Timer1->isActive());
+    QTest::qWait(200);
+    QCOMPARE(c.txtErr->toPlainText(), "Playing WAV file");
+    c.HScroll1->setValue(0); // the slice heard is the one set when Play was pressed
+    QTRY_VERIFY_WITH_TIMEOUT(c.txtErr->toPlainText().isEmpty(), 5000);
+    const qint64 emptied = rec.Now();
+    QVERIFY(Quiet(w));
+    QTest::qWait(100);
+
+    const auto [first, end] = rec.Sound(pressed);
+    QVERIFY2(first >= 0, "nothing was heard");
+    QVERIFY2(std::abs(end - first - Rate * 3 / 4) < Rate * 3 / 100,
+             qPrintable(QString::number(end - first)));
+    QVERIFY(std::abs(rec.Frequency(first + 500, first + Rate / 4 - 500) - 1000) < 30);
+    QVERIFY(std::abs(rec.Frequency(first + Rate / 4 + 500, end - 500) - 1500) < 30);
+    // Stereo: the right channel stays silent; mono is heard on both sides.
+    QCOMPARE(rec.Sound(first, 1).first >= 0, fmt.channels == 1);
+    const qint64 lateBy = emptied - rec.TimeOf(end - 1);
+    qInfo("sound ended, status line emptied %lld ms later", lateBy);
+    QVERIFY2(lateBy > -60 && lateBy < 1000, qPrintable(QString::number(lateBy)));
+}
+
+void TestWaveWindow::stopSilencesAndClosesDevice()
+{
+    if (!SinkRecorder::ServerAvailable())
+        QSKIP("no sound server: run scripts/sound-server.sh start");
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    MainControls& c = w.Controls();
+    OpenInWindow(f, "steps.wav",
+                 Tones({.channels = 2, .rate = 48000, .bits = 16},
+                       {500, 1000, 1500, 2000, 2500, 3000}, 300));
+    SinkRecorder rec;
+    QVERIFY(rec.Start());
+    const qint64 firstPlay = rec.Frames();
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(rec.Sound(firstPlay).second > 0, 3000);
+    QTest::qWait(500); // into the third tone
+    const qint64 stopped = rec.Frames();
+    QTest::mouseClick(c.Command3, Qt::LeftButton);
+    QCOMPARE(c.txtErr->toPlainText(), "Play stopped");
+    QVERIFY(Quiet(w, false));
+    QTest::qWait(400);
+    const auto [soundStart, soundEnd] = rec.Sound(firstPlay);
+    QVERIFY(soundEnd - stopped < Rate / 10);
+    QVERIFY(soundEnd - soundStart < Rate * 9 / 10); // far less than the 1.8 s file
+
+    // Play after Stop starts from the slice's beginning.
+    const qint64 secondPlay = rec.Frames();
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    const auto heard = [&] { return rec.Sound(secondPlay); };
+    QTRY_VERIFY_WITH_TIMEOUT(heard().second > heard().first + Rate / 4, 3000);
+    QVERIFY(std::abs(rec.Frequency(heard().first + 500, heard().first + Rate / 4) - 500) < 30);
+
+    // Leaving the program stops the sound at once and closes the device too.
+    QVERIFY(w.WaveCtl().Player().DeviceOpen());
+    const qint64 exited = rec.Frames();
+    w.close();
+    QVERIFY(Quiet(w));
+    QTest::qWait(300);
+    QVERIFY(rec.Sound().second - exited < Rate / 10);
+}
+
+void TestWaveWindow::noSoundServer()
+{
+    if (SinkRecorder::ServerAvailable())
+        QSKIP("runs when CTest puts the sound server out of reach");
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    OpenInWindow(f, "quiet.wav", WavBuilder::pcm({}, QByteArray(800, '\x11')));
+    QTest::mouseClick(w.Controls().Command2, Qt::LeftButton);
+    QCOMPARE(f.toolkit.MessageTexts(), QStringList{Playback::NoDeviceText()});
+    QCOMPARE(w.Controls().txtErr->toPlainText(), "WAV file is open.");
+    QVERIFY(!Playback::NoDeviceText().isEmpty() && Quiet(w) && w.Wave().FileOpen);
+    QCOMPARE(w.Wave().SampleCount, 800);
+    QCOMPARE(w.Wave().SampleData.data()[799], uchar(0x11)); // the samples stay
 }
 
 QTEST_MAIN(TestWaveWindow)
