@@ -25,6 +25,13 @@ public:
     PtyPair& operator=(const PtyPair&) = delete;
 
     const QString& slavePath() const { return m_slavePath; }
+    static QByteArray allByteValues()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        return all;
+    }
     void closeMaster()
     {
         if (m_master >= 0)

@@ -33,6 +33,7 @@ public:
     std::vector<std::unique_ptr<PtyPair>> ptys;
     QStringList errorLines; // each non-empty text txtErr was given, in order
     QList<SerialControl::LineAction> actions;
+    int events = 0; // OnComm events of the control
 
     // Builds the window; with load set runs the start-up sequence (probe, saved port, StartCom).
     void create(bool load = true)
@@ -45,6 +46,8 @@ public:
         });
         QObject::connect(&ctl().MSComm1(), &SerialControl::lineAction, c().txtErr,
                          [this](SerialControl::LineAction a) { actions << a; });
+        QObject::connect(&ctl().MSComm1(), &SerialControl::OnComm, c().txtErr,
+                         [this] { ++events; });
         if (load)
             w.Form_Load();
     }
@@ -59,6 +62,11 @@ public:
         ptys.push_back(std::make_unique<PtyPair>());
         attach(n, ptys.back()->slavePath());
         return *ptys.back();
+    }
+    void attachPtys(const QList<int>& numbers)
+    {
+        for (int n : numbers)
+            attachPty(n);
     }
     // A started window with a pseudo-terminal open as COM n.
     PtyPair& openPty(int n)
