@@ -1,5 +1,8 @@
 // The serial link without a window: the settings store, and the serial-port control over a real
 // pseudo-terminal attached through the port table.
+#include "DeviceAccess.h"
+#include "LineErrorCounters.h"
+#include "LineEventText.h"
 #include "PortTable.h"
 #include "PtyPair.h"
 #include "RegEdit.h"
@@ -9,6 +12,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <grp.h>
+#include <unistd.h>
 
 class TestSerialCore : public QObject
 {
@@ -21,8 +27,25 @@ private slots:
     void unwritableStoreFailsSilently_data();
     void unwritableStoreFailsSilently();
     void inputKeepsEveryByte();
+    void numberKeptAcrossRunsAndReplugging();
+    void permissionTextNamesGroup();
+    void lineEvents();
 
 private:
+    // A plain file standing in for a device node; the table only follows paths and links.
+    QString device(const QString& name)
+    {
+        QFile file(m_dir->filePath(name));
+        return file.open(QIODevice::WriteOnly) ? file.fileName() : QString();
+    }
+    static QList<PortCandidate> candidates(const QStringList& paths)
+    {
+        QList<PortCandidate> list;
+        for (const QString& path : paths)
+            list.emplaceBack().systemLocation = path;
+        return list;
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<RegEdit> m_store;
 };
@@ -103,6 +126,53 @@ void TestSerialCore::inputKeepsEveryByte()
     QCOMPARE(control.Input(), all.mid(100, 100));
     QCOMPARE(control.Input(), all.mid(200));
     QCOMPARE(control.Input(), QByteArray());
+}
+
+void TestSerialCore::numberKeptAcrossRunsAndReplugging()
+{
+    const QString byId = m_dir->filePath("by-id");
+    QVERIFY(QDir().mkpath(byId));
+    const QString other = device("ttyUSB0"), first = device("ttyUSB1");
+    const QString link = byId + "/usb-FTDI_FT232R_A1B2-if00-port0";
+    QVERIFY(QFile::link(first, link));
+    PortTable table(*m_store, "App", byId);
+    QCOMPARE(table.registerDevices(candidates({other, first})), (QList<int>{1, 2}));
+    QCOMPARE(table.devicePath(2), link); // kept by its stable name
+    // Unplugged, then plugged back in under another node name; the next run lists it first.
+    QVERIFY(QFile::remove(first) && QFile::remove(link));
+    const QString again = device("ttyUSB7");
+    QVERIFY(QFile::link(again, link));
+    PortTable next(*m_store, "App", byId);
+    QCOMPARE(next.registerDevices(candidates({again, other})), (QList<int>{2, 1}));
+    QCOMPARE(next.details(2).resolvedPath, QFileInfo(again).canonicalFilePath());
+}
+
+void TestSerialCore::permissionTextNamesGroup()
+{
+    const QString path = device("ttyFake");
+    const group* g = ::getgrnam("dialout");
+    QVERIFY(g || (g = ::getgrgid(::getegid())));
+    const QString name = QString::fromLocal8Bit(g->gr_name);
+    if (::chown(QFile::encodeName(path).constData(), -1, g->gr_gid) != 0)
+        QSKIP("cannot give the file the group");
+    const QString text = DeviceAccess::permissionText(path);
+    for (const QString& part : {path, "\"" + name + "\"", "sudo usermod -aG " + name + " $USER"})
+        QVERIFY2(text.contains(part), qPrintable(text));
+}
+
+void TestSerialCore::lineEvents()
+{
+    // Framing, overrun, parity and break counters that grew become their line events.
+    const LineErrorCounters before{5, 6, 7, 8};
+    const LineErrorCounters after{8, 8, 8, 9};
+    const QList<int> codes = LineErrorCounters::eventsBetween(before, after);
+    QCOMPARE(codes, (QList<int>{1001, 1004, 1006, 1009}));
+    QStringList shown;
+    for (int code : codes)
+        shown << LineEventText(code);
+    QCOMPARE(shown,
+             (QStringList{"Break Received", "Framing Error", "Overrun Error", "Parity Error"}));
+    QVERIFY(LineErrorCounters::eventsBetween(after, after).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSerialCore)
