@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,7 +12,6 @@ class TestInstance : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void secondStartActivatesEarlierAndCompletesStartUp();
@@ -21,47 +19,37 @@ private Q_SLOTS:
 
 private:
     QProcess* Start();
-    QString m_systemTemp;
     std::unique_ptr<QTemporaryDir> m_dir;
-    QList<QProcess*> m_processes;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
 };
-
-void TestInstance::initTestCase()
-{
-    m_systemTemp = QDir::tempPath();
-}
 
 void TestInstance::init()
 {
+    static const QString systemTemp = QDir::tempPath(); // before TMPDIR is changed below
     m_dir =
-        std::make_unique<QTemporaryDir>(m_systemTemp + QStringLiteral("/pelorin-instance-XXXXXX"));
+        std::make_unique<QTemporaryDir>(systemTemp + QStringLiteral("/pelorin-instance-XXXXXX"));
     // The local socket lives in the temporary folder and the settings under the config folder:
-    // both point into this test's own folder, away from a running program.
+    // both point into this test's own folder, away from a running program. Children inherit it.
     qputenv("TMPDIR", m_dir->path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath("config").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", m_dir->path().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 void TestInstance::cleanup()
 {
-    for (QProcess* p : m_processes) {
+    for (auto& p : m_processes) {
         p->kill();
         p->waitForFinished(3000);
-        delete p;
     }
     m_processes.clear();
 }
 
 QProcess* TestInstance::Start()
 {
-    auto* p = new QProcess;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("TMPDIR", m_dir->path());
-    env.insert("XDG_CONFIG_HOME", m_dir->filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", m_dir->path());
-    p->setProcessEnvironment(env);
+    QProcess* p = m_processes.emplace_back(std::make_unique<QProcess>()).get();
     p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p->start(QStringLiteral(PELORIN_BINARY), {});
-    m_processes << p;
     return p;
 }
 

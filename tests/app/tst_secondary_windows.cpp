@@ -19,119 +19,81 @@ class TestSecondaryWindows : public QObject
 
 private Q_SLOTS:
     void splashDesign();
-    void splashClosesOnFifthTick();
-    void splashDismissal_data();
-    void splashDismissal();
-    void splashHeldOpenByMouse();
-    void mailLinkKeepsSplashOpen();
+    void splashClosing_data();
+    void splashClosing();
     void startupSplashHidesMainWindow();
     void aboutTwiceKeepsCountdown();
     void helpText();
     void helpWindowsPlacedBelowMainTop();
-    void shutdownOrder();
-    void exitButtonAndMenuCloseTheWindow_data();
-    void exitButtonAndMenuCloseTheWindow();
+    void shutdown_data();
+    void shutdown();
 };
-
-namespace {
-
-// Lets the splash's own timer run fast so that the countdown can be watched.
-void SpeedUp(FrmSplash2& splash, int ms = 5)
-{
-    splash.Timer1()->setInterval(ms);
-}
-
-} // namespace
 
 void TestSecondaryWindows::splashDesign()
 {
     ScriptedToolkit toolkit;
-    auto* splash = new FrmSplash2(toolkit);
-    QCOMPARE(splash->lblVersion()->text(), QStringLiteral("Version 1.0.16 "));
-    QCOMPARE(splash->Label1()->text(), QStringLiteral("Orvanta"));
-    QCOMPARE(splash->Label2()->text(), QStringLiteral(" Wave File Programmer"));
-    QVERIFY(splash->lblemail()->text().endsWith(QStringLiteral("  ")));
-    QVERIFY(splash->lblemail()->font().underline());
-    QCOMPARE(splash->Label1()->font().pointSizeF(), 27.75);
-    QCOMPARE(splash->TicksLeft(), 4);
-    QCOMPARE(splash->Timer1()->interval(), 1000);
-    QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(splash->size(), QSize(Toolkit::TwipsToPixelsX(4815), Toolkit::TwipsToPixelsY(3810)));
-    delete splash;
+    FrmSplash2 splash(toolkit);
+    QCOMPARE(splash.lblVersion()->text(), QStringLiteral("Version 1.0.16 "));
+    QCOMPARE(splash.Label1()->text(), QStringLiteral("Orvanta"));
+    QCOMPARE(splash.Label2()->text(), QStringLiteral(" Wave File Programmer"));
+    QVERIFY(splash.lblemail()->text().endsWith(QStringLiteral("  ")));
+    QVERIFY(splash.lblemail()->font().underline());
+    QCOMPARE(splash.TicksLeft(), 4);
+    QCOMPARE(splash.Timer1()->interval(), 1000);
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(splash.size(), QSize(Toolkit::TwipsToPixelsX(4815), Toolkit::TwipsToPixelsY(3810)));
 }
 
-void TestSecondaryWindows::splashClosesOnFifthTick()
-{
-    ScriptedToolkit toolkit;
-    QPointer<FrmSplash2> splash = new FrmSplash2(toolkit);
-    QSignalSpy ticks(splash->Timer1(), &QTimer::timeout);
-    splash->show();
-    SpeedUp(*splash);
-    QTRY_VERIFY(splash.isNull());
-    QCOMPARE(ticks.count(), 5); // four countdown ticks, closing on the fifth
-}
-
-void TestSecondaryWindows::splashDismissal_data()
+void TestSecondaryWindows::splashClosing_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("character key") << "key";
-    QTest::newRow("click on Label1") << "Label1";
-    QTest::newRow("click on Label2") << "Label2";
-    QTest::newRow("click on lblVersion") << "lblVersion";
-    QTest::newRow("click on background") << "background";
+    QTest::addColumn<int>("ticks"); // timer ticks until it closes; 0: at once, -1: not counted
+    QTest::newRow("left alone") << "" << 5;
+    QTest::newRow("character key") << "key" << 0;
+    QTest::newRow("click on Label1") << "Label1" << 0;
+    QTest::newRow("click on Label2") << "Label2" << 0;
+    QTest::newRow("click on lblVersion") << "lblVersion" << 0;
+    QTest::newRow("click on background") << "background" << 0;
+    QTest::newRow("mail link keeps it open") << "lblemail" << 5;
+    QTest::newRow("mouse held keeps it open") << "held" << -1;
 }
 
-void TestSecondaryWindows::splashDismissal()
+void TestSecondaryWindows::splashClosing()
 {
     QFETCH(QString, how);
+    QFETCH(int, ticks);
     ScriptedToolkit toolkit;
     QPointer<FrmSplash2> splash = new FrmSplash2(toolkit);
+    QSignalSpy spy(splash->Timer1(), &QTimer::timeout);
     splash->show();
     QVERIFY(QTest::qWaitForWindowExposed(splash));
+    const QHash<QString, QWidget*> targets{{"background", splash},
+                                           {"Label1", splash->Label1()},
+                                           {"Label2", splash->Label2()},
+                                           {"lblVersion", splash->lblVersion()},
+                                           {"lblemail", splash->lblemail()}};
+    if (how == "held") {
+        QTest::mousePress(splash, Qt::LeftButton, {}, QPoint(5, 5));
+        splash->Timer1()->setInterval(5);
+        QTRY_VERIFY(spy.count() >= 10); // well past the countdown
+        QVERIFY(splash && splash->MouseHeld() && splash->TicksLeft() == 0);
+        QTest::mouseRelease(splash, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(splash.isNull());
+        return;
+    }
     if (how == "key")
         QTest::keyClick(splash, Qt::Key_A);
-    else if (how == "background")
-        QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(5, 5));
-    else if (how == "Label1")
-        QTest::mouseClick(splash->Label1(), Qt::LeftButton);
-    else if (how == "Label2")
-        QTest::mouseClick(splash->Label2(), Qt::LeftButton);
-    else
-        QTest::mouseClick(splash->lblVersion(), Qt::LeftButton);
-    QTRY_VERIFY(splash.isNull()); // closed at once, well before its 5-second countdown
-    QVERIFY(toolkit.openedUrls.isEmpty());
-}
-
-void TestSecondaryWindows::splashHeldOpenByMouse()
-{
-    ScriptedToolkit toolkit;
-    QPointer<FrmSplash2> splash = new FrmSplash2(toolkit);
-    splash->show();
-    QVERIFY(QTest::qWaitForWindowExposed(splash));
-    QTest::mousePress(splash, Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(splash->MouseHeld());
-    SpeedUp(*splash);
-    QSignalSpy ticks(splash->Timer1(), &QTimer::timeout);
-    QTRY_VERIFY(ticks.count() >= 10); // well past the countdown
-    QVERIFY(!splash.isNull());
-    QCOMPARE(splash->TicksLeft(), 0);
-    QTest::mouseRelease(splash, Qt::LeftButton, {}, QPoint(5, 5));
+    else if (targets.contains(how))
+        QTest::mouseClick(targets[how], Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(toolkit.openedUrls, how == "lblemail"
+                                     ? QStringList{"mailto:" + splash->lblemail()->text()}
+                                     : QStringList{});
+    if (ticks > 0) {
+        QVERIFY(splash && splash->isVisible());
+        splash->Timer1()->setInterval(5); // let the countdown run fast
+    }
     QTRY_VERIFY(splash.isNull());
-}
-
-void TestSecondaryWindows::mailLinkKeepsSplashOpen()
-{
-    ScriptedToolkit toolkit;
-    QPointer<FrmSplash2> splash = new FrmSplash2(toolkit);
-    splash->show();
-    QVERIFY(QTest::qWaitForWindowExposed(splash));
-    QTest::mouseClick(splash->lblemail(), Qt::LeftButton);
-    QCOMPARE(toolkit.openedUrls,
-             QStringList{QStringLiteral("mailto:") + FrmSplash2::SalesAddress + "  "});
-    QVERIFY(!splash.isNull());
-    QVERIFY(splash->isVisible());
-    SpeedUp(*splash);
-    QTRY_VERIFY(splash.isNull()); // still closes by its countdown
+    QCOMPARE(spy.count(), ticks);
 }
 
 void TestSecondaryWindows::startupSplashHidesMainWindow()
@@ -139,24 +101,20 @@ void TestSecondaryWindows::startupSplashHidesMainWindow()
     MainWindowFixture f;
     Form_Main& w = f.Create(true, true);
     w.show();
-    bool mainHiddenDuringSplash = false;
-    bool splashWasModal = false;
+    bool hiddenBehindModalSplash = false;
     // The splash runs modally inside the timer handler; look at the windows from inside it.
     QTimer probe;
-    probe.setInterval(10);
-    connect(&probe, &QTimer::timeout, &probe, [&] {
+    probe.callOnTimeout(&probe, [&] {
         if (FrmSplash2* splash = w.Splash(); splash && splash->isVisible()) {
-            mainHiddenDuringSplash = !w.isVisible();
-            splashWasModal = splash->isModal();
-            SpeedUp(*splash, 1);
+            hiddenBehindModalSplash = !w.isVisible() && splash->isModal();
+            splash->Timer1()->setInterval(1);
             probe.stop();
         }
     });
-    probe.start();
+    probe.start(10);
     QTRY_VERIFY(w.SplashShown());
     QTRY_VERIFY(w.Splash() == nullptr);
-    QVERIFY(mainHiddenDuringSplash);
-    QVERIFY(splashWasModal);
+    QVERIFY(hiddenBehindModalSplash);
     QTRY_VERIFY(w.isVisible());
     QVERIFY(!w.Controls().tmrSplash->isActive());
     QCOMPARE(f.toolkit.modalShows, 1);
@@ -184,25 +142,19 @@ void TestSecondaryWindows::aboutTwiceKeepsCountdown()
 void TestSecondaryWindows::helpText()
 {
     const QByteArray text = Form_Help::HelpText();
-    QVERIFY(text.startsWith("Pelorin help file.\r\n"));
-    QVERIFY(text.endsWith("\r\nEnd\r\n"));
+    QVERIFY(text.startsWith("Pelorin help file.\r\n") && text.endsWith("\r\nEnd\r\n"));
     const QList<QByteArray> lines = text.chopped(2).split('\n');
     for (const QByteArray& line : lines)
         QVERIFY2(line.endsWith('\r') || line == "End", line.constData()); // CR LF throughout
     QVERIFY(lines.size() >= 120 && lines.size() <= 145);
-    QVERIFY(!text.contains("\n\n")); // no bare LF line ends
-    const QByteArray separator = QByteArray(19, '=') + "\r";
-    QCOMPARE(lines.count(separator), 7); // around the six sections, the title and "End"
-    const char* headings[] = {"Splash Screen:", "Tabs:",          "Buttons:",
-                              "Sliders:",       "Radio Buttons:", "Manual Command Structure:"};
+    QCOMPARE(lines.count(QByteArray(19, '=') + "\r"), 7); // around six sections, title and "End"
     qsizetype at = 0;
-    for (const char* heading : headings) {
+    for (const char* heading : {"Splash Screen:", "Tabs:", "Buttons:", "Sliders:", "Radio Buttons:",
+                                "Manual Command Structure:"}) {
         const qsizetype found = text.indexOf(heading, at);
         QVERIFY2(found > at, heading); // present and in order
         at = found;
     }
-    QVERIFY(text.contains("Click on startup splash screen to bypass 10 second display delay."));
-    QVERIFY(text.contains("This command also clears response buffer from the OV16."));
 }
 
 void TestSecondaryWindows::helpWindowsPlacedBelowMainTop()
@@ -216,14 +168,12 @@ void TestSecondaryWindows::helpWindowsPlacedBelowMainTop()
     w.Controls().mnu_Pelorin_help->trigger();
     QPointer<Form_Help> second = w.HelpWindow();
     QVERIFY(first && second && first != second);
-    const QPoint expected(w.frameGeometry().left(),
-                          w.frameGeometry().top() + Toolkit::TwipsToPixelsY(300));
+    const QPoint expected = w.frameGeometry().topLeft() + QPoint(0, Toolkit::TwipsToPixelsY(300));
     QCOMPARE(first->frameGeometry().topLeft(), expected);
     QCOMPARE(second->frameGeometry().topLeft(), expected);
     QCOMPARE(second->windowTitle(), QStringLiteral("Help"));
     QVERIFY(!second->txt_help()->isReadOnly());
     QVERIFY(second->txt_help()->toPlainText().startsWith("Pelorin help file.\n"));
-
     // Shutdown unloads only the window it holds: the first help window stays open.
     w.close();
     QTRY_VERIFY(second.isNull());
@@ -231,49 +181,40 @@ void TestSecondaryWindows::helpWindowsPlacedBelowMainTop()
     first->close();
 }
 
-void TestSecondaryWindows::shutdownOrder()
+void TestSecondaryWindows::shutdown_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("close box") << "close";
+    QTest::newRow("Exit button") << "button";
+    QTest::newRow("File > Exit") << "menu";
+}
+
+void TestSecondaryWindows::shutdown()
+{
+    QFETCH(QString, how);
     MainWindowFixture f;
     Form_Main& w = f.Create();
+    MainControls& c = w.Controls();
     w.show();
-    w.Controls().mnu_about->trigger();
+    c.mnu_about->trigger();
     QPointer<FrmSplash2> about = w.Splash();
-    w.Controls().btn_View->setEnabled(true);
+    c.btn_View->setEnabled(true);
     w.PlotWindow()->show();
-    w.Controls().Timer1->start();
-    w.Controls().tmrComInit->start();
-
-    w.close();
-    QVERIFY(!w.isVisible());
-    QTRY_VERIFY(about.isNull());
-    QVERIFY(!w.PlotWindow()->isVisible());
-    QVERIFY(!w.Controls().Timer1->isActive());
-    QVERIFY(!w.Controls().tmrComInit->isActive());
-    QVERIFY(!w.Controls().tmr_Delay->isActive());
-    QVERIFY(!w.Controls().tmrSplash->isActive());
-    QVERIFY(w.Controls().Timer_erase->isActive()); // left running
-}
-
-void TestSecondaryWindows::exitButtonAndMenuCloseTheWindow_data()
-{
-    QTest::addColumn<bool>("useMenu");
-    QTest::newRow("Exit button") << false;
-    QTest::newRow("File > Exit") << true;
-}
-
-void TestSecondaryWindows::exitButtonAndMenuCloseTheWindow()
-{
-    QFETCH(bool, useMenu);
-    MainWindowFixture f;
-    Form_Main& w = f.Create();
-    w.show();
-    if (useMenu)
-        w.Controls().mnuExit->trigger();
+    c.Timer1->start();
+    c.tmrComInit->start();
+    if (how == "menu")
+        c.mnuExit->trigger();
+    else if (how == "button")
+        QTest::mouseClick(c.btnEXIT, Qt::LeftButton);
     else
-        QTest::mouseClick(w.Controls().btnEXIT, Qt::LeftButton);
+        w.close();
     QVERIFY(!w.isVisible());
     QVERIFY(f.toolkit.messages.isEmpty()); // no confirmation is asked
-    QVERIFY(!w.Controls().tmr_Delay->isActive());
+    QTRY_VERIFY(about.isNull());
+    QVERIFY(!w.PlotWindow()->isVisible());
+    for (QTimer* t : {c.Timer1, c.tmrComInit, c.tmr_Delay, c.tmrSplash})
+        QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
+    QVERIFY(c.Timer_erase->isActive()); // left running
 }
 
 QTEST_MAIN(TestSecondaryWindows)
