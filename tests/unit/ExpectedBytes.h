@@ -20,10 +20,9 @@ inline QByteArray ExpectedSample(double x, int bits, int dest, int level)
 {
     const double g = level / 100.0;
     const long v = std::lrint(x * 32767.0 * g);
-    if (dest == 3) {
-        const long w = std::clamp(v, -32768L, 32767L) + 32768;
+    const long w = std::clamp(v, -32768L, 32767L) + 32768;
+    if (dest == 3)
         return QByteArray(1, char(w % 256)) + QByteArray(1, char(w / 256));
-    }
     const long b = bits == 16 ? long(std::floor(v / 256.0)) : std::lrint(x * 127.0 * g);
     return QByteArray(1, char(std::min(std::clamp(b, -128L, 127L) + 128, 0xFEL)));
 }

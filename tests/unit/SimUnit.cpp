@@ -1,60 +1,40 @@
 #include "SimUnit.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
-namespace {
-constexpr int kStartMs = 5000;
-}
+#include <fcntl.h>
+#include <unistd.h>
 
-SimUnit::SimUnit()
-{
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-}
+constexpr int kStartMs = 5000;
 
 SimUnit::~SimUnit()
 {
-    Stop();
+    m_process.terminate(); // QProcess kills it if it does not end in time
+    m_process.waitForFinished(kStartMs);
+    if (m_hold >= 0)
+        ::close(m_hold);
 }
 
 bool SimUnit::Start(const QStringList& options)
 {
     QDir().mkpath(FlashDir());
-    const QStringList args =
-        QStringList{QStringLiteral("--link"), Link(), QStringLiteral("--flash-dir"), FlashDir()} +
-        options;
-    m_process.start(QStringLiteral(ORVANTA_SIM_PATH), args);
+    m_process.start(QStringLiteral(ORVANTA_SIM_PATH),
+                    QStringList{"--link", Link(), "--flash-dir", FlashDir()} + options);
     const QByteArray expected = "orvanta-sim: listening on " + QFile::encodeName(Link());
     QByteArray out;
-    QElapsedTimer clock;
-    clock.start();
-    while (!out.contains(expected) && clock.elapsed() < kStartMs &&
-           m_process.waitForReadyRead(kStartMs))
+    const QDeadlineTimer deadline(kStartMs);
+    while (!out.contains(expected) && m_process.waitForReadyRead(int(deadline.remainingTime())))
         out += m_process.readAllStandardOutput();
-    return out.contains(expected);
+    // Holding the terminal keeps its number taken after the unit hangs up, so a port that the
+    // program reopens through the link can never reach another test's simulator.
+    m_hold = ::open(QFile::encodeName(Link()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    return out.contains(expected) && m_hold >= 0;
 }
 
-void SimUnit::Stop()
+QByteArray SimUnit::ReadFile(const QString& path)
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(kStartMs)) {
-        m_process.kill();
-        m_process.waitForFinished(kStartMs);
-    }
-}
-
-QByteArray SimUnit::FlashFile(const QString& name) const
-{
-    QFile file(QDir(FlashDir()).filePath(name));
+    QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool SimUnit::PutFlashFile(const QString& name, const QByteArray& content) const
-{
-    QDir().mkpath(FlashDir());
-    QFile file(QDir(FlashDir()).filePath(name));
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }

@@ -5,32 +5,15 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
 
-UnitWindow::UnitWindow()
+bool UnitWindow::Open(const TestWav& wav)
 {
-    m_f.Create();
-}
-
-bool UnitWindow::Open(const TestWav& wav, const QString& name)
-{
-    m_wavPath = Path(name);
-    if (!wav.Write(m_wavPath))
+    const QString path = m_f.dir.filePath(QStringLiteral("sound.wav"));
+    if (!wav.Write(path))
         return false;
-    m_f.toolkit.fileAnswers.enqueue(m_wavPath);
+    m_f.toolkit.fileAnswers.enqueue(path);
     Controls().Command1->click();
     return m_f.window->Wave().FileOpen;
-}
-
-void UnitWindow::Choose(int option)
-{
-    Controls().opt_Wav_type[static_cast<size_t>(option)]->click();
-}
-
-void UnitWindow::Click(int index)
-{
-    Button(index)->click();
 }
 
 void UnitWindow::AttachCom1(const QString& link)

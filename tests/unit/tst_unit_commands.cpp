@@ -1,0 +1,160 @@
+// The unit commands other than the download, from the main window: the checks in front of Send,
+// Erase and Blank Check (no unit attached), then Erase, Blank Check and Send CR against orvanta-sim
+// on a pseudo-terminal attached as COM1: the bytes on the line, the answers in the reply and
+// status boxes, the erase wait with its progress and button states.
+#include "SimUnit.h"
+#include "UnitController.h"
+#include "UnitWindow.h"
+
+#include "ProgressBar.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+class TestUnitCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commands_data();
+    void commands();
+    void erase_data();
+    void erase();
+};
+
+void TestUnitCommands::commands_data()
+{
+    QTest::addColumn<quint32>("rate");
+    QTest::addColumn<int>("option"); // -1: no destination chosen
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("text");  // the one message shown; empty: none
+    QTest::addColumn<QString>("title"); // "Notice:" questions have OK and Cancel, the rest OK
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("reply"); // what the unit's answer adds to the reply box
+    auto row = [](const char* name, quint32 rate, int option, int button, const QString& text,
+                  const QString& title, const QString& status = {}, const QByteArray& line = {},
+                  const QString& reply = {}) {
+        QTest::newRow(name) << rate << option << button << text << title << status << line << reply;
+    };
+    const QString app = AppState::AppTitle;
+    const QString none = "No file destination selected";
+    const QString rate = "Incomaptible data rate. Please use 8000 samples/sec.";
+    const QString pink = "Orvanta stores Sound files using 48000 Samples/Second.\r\n"
+                         " The data rate of 22050 Samples/Sec is incompatible.";
+    const QString save = "This command will save a %1 to the Orvanta.\r\n"
+                         "Please make sure the old ID was erased before proceeding.";
+    row("Send, no destination", 8000, -1, 0, none, app);
+    row("Erase, no destination", 8000, -1, 1, none, app);
+    row("Blank Check, no destination", 8000, -1, 4, none, app);
+    row("22050 as Station ID", 22050, 0, 0, rate, app, rate);
+    row("22050 as Pink File", 22050, 2, 0, pink, app);
+    row("48000 as Station ID, Cancel", 48000, 0, 0, save.arg("Station ID"), "Notice:");
+    row("44100 as Pink File, Cancel", 44100, 2, 0, save.arg("Pink Wave File"), "Notice:");
+    row("Erase Channel ID, Cancel", 8000, 1, 1,
+        "This command will erase the Channel ID from the Orvanta.", "Notice:");
+    row("Blank Check Station ID", 8000, 0, 4, {}, {}, {}, "QXBS", " QXBSQXERA");
+    row("Blank Check Channel ID", 8000, 1, 4, {}, {}, {}, "QXBC", " QXBCQXERA");
+    row("Blank Check Pink File", 8000, 2, 4, {}, {}, {}, "QXBP", " QXBPQXERA");
+    row("Send CR", 8000, 0, 3, {}, {}, {}, QByteArray::fromHex("ffffffffffff0d0a"), " OV16 V0116");
+}
+
+// A refused or cancelled command shows one message and leaves everything as it was: nothing
+// sent or written, the buttons and the COM menu as before the click. Blank Check and Send CR put
+// exactly their bytes on the line, and the unit's answer reaches the reply box.
+void TestUnitCommands::commands()
+{
+    QFETCH(quint32, rate);
+    QFETCH(int, option);
+    QFETCH(int, button);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(QString, status);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, reply);
+    UnitWindow u;
+    SimUnit sim;
+    QVERIFY(sim.Start({"--baud", "0"}));
+    u.AttachCom1(sim.Link());
+    QVERIFY(u.Open({.rate = rate, .bits = 8, .frames = QList<TestWav::Frame>(20, {140, 0})}));
+    if (option >= 0)
+        u.Choose(option);
+    u.Controls().txtErr->setPlainText(QStringLiteral("old status")); // every click empties it
+    u.Controls().txt_rply->setPlainText(QStringLiteral("earlier"));
+    u.Toolkit().messages.clear(); // the open command's own rate warning
+    u.Answer({Toolkit::Cancel});
+    // Erase is disabled without a destination; its handler is called as the window would.
+    u.Window().UnitCtl().btn_snd_ST_ID_Click(button);
+    QCOMPARE(u.Toolkit().MessageTexts(), text.isEmpty() ? QStringList() : QStringList{text});
+    QCOMPARE(u.Toolkit().messages.value(0).title, title);
+    if (!text.isEmpty())
+        QCOMPARE(u.Toolkit().messages[0].buttons,
+                 title == "Notice:" ? Toolkit::OkCancel : Toolkit::OkOnly);
+    QCOMPARE(u.Controls().txtErr->toPlainText(), status);
+    QCOMPARE(u.States(), (QList<bool>{true, option >= 0, false, true, true, true, true, false}));
+    QVERIFY(!QFile::exists(u.CopyPath()));
+    QTRY_COMPARE_WITH_TIMEOUT(sim.Received(), line, 10000);
+    const QString before = button == 3 ? QString() : QStringLiteral("earlier"); // CR empties it
+    QTRY_COMPARE_WITH_TIMEOUT(u.Controls().txt_rply->toPlainText(), before + reply, 10000);
+}
+
+void TestUnitCommands::erase_data()
+{
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("blankCheck"); // clicked 400 ms into the wait
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("status"); // empty: the unit stays silent, the wait runs in full
+    QTest::newRow("unit answers") << QStringList{"--erase-ms", "300"} << 0 << false
+                                  << QByteArray("QXES") << "QXERA";
+    QTest::newRow("silent unit") << QStringList{"--ignore"} << 1 << false << QByteArray("QXEC")
+                                 << QString();
+    QTest::newRow("Blank Check during the wait")
+        << QStringList{"--erase-ms", "15000"} << 2 << true << QByteArray("QXEPQXBP") << "QXERA";
+}
+
+void TestUnitCommands::erase()
+{
+    QFETCH(QStringList, simOptions);
+    QFETCH(int, option);
+    QFETCH(bool, blankCheck);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, status);
+    UnitWindow u;
+    SimUnit sim;
+    QVERIFY(sim.Start(QStringList{"--baud", "0"} + simOptions));
+    u.AttachCom1(sim.Link());
+    // What the window shows while the erase waits: the highest bar value and whether Send,
+    // Erase and the COM menu were disabled, Stop, Send CR and Blank Check enabled, the bar shown.
+    const QList<bool> waiting{false, false, true, true, true, false, true, false};
+    double highestBar = -1;
+    bool asTable = true;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] {
+        if (u.State().EraseCountdown <= 0)
+            return;
+        highestBar = std::max(highestBar, u.Controls().ProgressBar1->Value());
+        asTable = asTable && u.States() == waiting;
+    });
+    sampler.start(20);
+    if (blankCheck)
+        QTimer::singleShot(400, this, [&u] { u.Click(4); });
+    u.Choose(option);
+    u.Answer({Toolkit::Ok});
+    u.Click(1);
+
+    QCOMPARE(sim.Received(), line);
+    QCOMPARE(u.Controls().txtErr->toPlainText(), status);
+    // A full wait is 100 ticks: the bar climbs to 99, then drops to 0.
+    QVERIFY2(status.isEmpty() ? highestBar == 99 : highestBar >= 0 && highestBar < 50,
+             qPrintable(QString::number(highestBar)));
+    QVERIFY(asTable);
+    QCOMPARE(u.Controls().ProgressBar1->Value(), 0.0);
+    // The buttons and the COM menu return, the bar stays shown; no wave file, so no Send.
+    QCOMPARE(u.States(), (QList<bool>{false, true, false, true, true, true, true, false}));
+}
+
+QTEST_MAIN(TestUnitCommands)
+#include "tst_unit_commands.moc"
