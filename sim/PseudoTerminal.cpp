@@ -53,6 +53,10 @@ bool PseudoTerminal::open(QString* error)
     return true;
 }
 
+namespace {
+const QString DeadSuffix = QStringLiteral(".hung-up");
+}
+
 bool PseudoTerminal::makeLink(const QString& linkPath, QString* error)
 {
     const QFileInfo existing(linkPath);
@@ -100,4 +104,11 @@ void PseudoTerminal::closeLine()
         ::close(m_master);
     m_terminal = -1;
     m_master = -1;
+    // The freed terminal number can go to any other program at once; point the link at a path
+    // that does not exist, so a tool opening it finds a dead line, not someone else's terminal.
+    if (!m_linkPath.isEmpty() && !m_terminalPath.endsWith(DeadSuffix)) {
+        m_terminalPath += DeadSuffix;
+        QString error;
+        makeLink(m_linkPath, &error);
+    }
 }
