@@ -56,6 +56,30 @@ static QByteArray Run(const QString& program, const QStringList& args)
     return p.readAllStandardOutput();
 }
 
+// A device that fails every read from `failAt` on, for I/O errors a disk rarely produces.
+class FailingDevice : public QIODevice
+{
+public:
+    FailingDevice(const QByteArray& bytes, qint64 failAt) : m_bytes(bytes), m_failAt(failAt) {}
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_bytes.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 max) override
+    {
+        if (pos() >= m_failAt)
+            return -1;
+        const qint64 n = qMin(max, qMin<qint64>(m_failAt, m_bytes.size()) - pos());
+        memcpy(data, m_bytes.constData() + pos(), size_t(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_failAt;
+};
+
 class TestWaveReader : public QObject
 {
     Q_OBJECT
@@ -75,6 +99,8 @@ private slots:
     void load_data();
     void load();
     void emptyNameReleasesSamples();
+    void readErrors_data();
+    void readErrors();
     void accessors_data();
     void accessors();
     void realAudio_data();
@@ -154,6 +180,33 @@ void TestWaveReader::load_data()
     bad("8-bit frames beyond 32 bits", W::riff("WAVE", fmt8 + huge), tooLarge.arg(4294967295), e8);
     bad("16-bit frames rounding past 32 bits", W::riff("WAVE", W::fmtChunk(m16) + huge),
         tooLarge.arg(2147483648), e16);
+}
+
+void TestWaveReader::readErrors_data()
+{
+    QTest::addColumn<qint64>("failAt");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("samplesKept");
+    // Layout: RIFF header 12, "fmt " header 8, format 16, "data" header 8, data from 44.
+    QTest::newRow("format read fails") << qint64(20) << "Error reading format" << true;
+    // Not a success with zeros: the load fails and the partly read buffer is released.
+    QTest::newRow("data read fails") << qint64(44) << "Error reading data" << false;
+}
+
+void TestWaveReader::readErrors()
+{
+    QFETCH(qint64, failAt);
+    QFETCH(QString, text);
+    QFETCH(bool, samplesKept);
+    LoadedWave wave;
+    QVERIFY(LoadWaveFile(wave, Write(W::pcm({.rate = 11025}, Previous))).text.isEmpty());
+    FailingDevice device(W::pcm({.rate = 8000}, Bytes.left(10)), failAt);
+    QVERIFY(device.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    const LoadResult result = LoadWaveDevice(wave, device);
+    QCOMPARE(int(result.show), int(LoadResult::Show::MessageBox));
+    QCOMPARE(result.text, text);
+    QVERIFY(!wave.FileOpen);
+    QCOMPARE(wave.SampleData.isEmpty(), !samplesKept);
 }
 
 void TestWaveReader::load()
