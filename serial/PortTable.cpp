@@ -52,14 +52,6 @@ int PortTable::findEntry(const QStringList& entries, const QString& name,
     return 0;
 }
 
-int PortTable::numberOf(const QString& path) const
-{
-    QStringList entries;
-    for (int n = FirstPort; n <= LastPort; ++n)
-        entries.append(entry(n));
-    return findEntry(entries, path, canonical(path));
-}
-
 QString PortTable::stableName(const QString& systemLocation) const
 {
     const QString target = canonical(systemLocation);

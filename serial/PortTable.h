@@ -24,8 +24,6 @@ public:
 
     // Device path kept for COM<n>; empty for numbers outside 1..16 and empty entries.
     QString devicePath(int n) const;
-    // Number whose entry names this device (directly or through links), 0 if none.
-    int numberOf(const QString& devicePath) const;
 
     // Gives every listed device a number if it has none yet. Returns the number of each
     // candidate in order (0 when all 16 numbers are taken).

@@ -21,12 +21,6 @@ void examineEraseWords(const QString& line, bool& eraseWaiting, ReplyEffects& ou
 
 } // namespace
 
-ReplyEffects ReplyAssembler::process(const QByteArray& newBytes, bool& eraseWaiting)
-{
-    m_rxBuffer.append(newBytes);
-    return consumeLines(m_rxBuffer, eraseWaiting);
-}
-
 ReplyEffects ReplyAssembler::consumeLines(QByteArray& rxBuffer, bool& eraseWaiting)
 {
     ReplyEffects out;

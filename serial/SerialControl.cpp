@@ -141,11 +141,6 @@ bool SerialControl::PortOpen() const
     return m_port->isOpen() && !m_lost;
 }
 
-QString SerialControl::openDevice() const
-{
-    return PortOpen() ? m_port->portName() : QString();
-}
-
 CommError SerialControl::setPortOpen(bool open)
 {
     if (!open) {

@@ -81,7 +81,6 @@ public:
     // bytes. A rate the device refuses at the open leaves the port open on its old rate.
     CommError setPortOpen(bool open);
     bool PortOpen() const;
-    QString openDevice() const; // device path in use while open
 
     // Queues every byte in order. While more than OutBufferSize bytes wait to be sent it holds
     // the caller, processing events, until there is room. If no byte leaves for the stall time

@@ -45,7 +45,6 @@ public:
     // Later calls return an empty chunk.
     QByteArray Finish();
 
-    bool Finished() const { return m_finished; }
     // Every byte handed over so far, in order; the content of the copy file.
     const QByteArray& Stream() const { return m_stream; }
 

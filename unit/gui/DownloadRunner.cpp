@@ -37,7 +37,6 @@ DownloadRunner::DownloadRunner(MainControls& controls, AppState& state, const Lo
 
 DownloadRunner::Outcome DownloadRunner::Run(WaveDestination dest)
 {
-    m_stream.clear();
     m_c.btn_snd_ST_ID[2]->setEnabled(true);
     m_c.ProgressBar1->show();
     m_c.ProgressBar1->SetValue(0.0);
@@ -63,12 +62,12 @@ DownloadRunner::Outcome DownloadRunner::Run(WaveDestination dest)
                      [&portLost] { portLost = true; });
     DownloadPlan plan(dest, m_wave.Format.BitsPerSample, size);
     const bool allFrames = SendFrames(plan, values);
-    HandOver(plan.Finish());
-    const bool drained = Drain() && !portLost;
+    m_serial.SendCom(plan.Finish());
+    const bool drained = Drain(plan.Stream().size()) && !portLost;
     const Outcome outcome =
         !allFrames ? Outcome::Stopped : (drained ? Outcome::Completed : Outcome::Failed);
     ShowEnd(outcome, plan.NextFrame());
-    CopyFile::WriteCopyFile(copyName, m_stream);
+    CopyFile::WriteCopyFile(copyName, plan.Stream());
     m_state.TransferBusy = false;
     return outcome;
 }
@@ -100,7 +99,7 @@ bool DownloadRunner::SendFrames(DownloadPlan& plan, const std::vector<double>& v
     while (!plan.AtEnd()) {
         const qint32 i = plan.NextFrame();
         if (plan.AddFrame(values[static_cast<size_t>(i)], m_c.HScroll_gain->value())) {
-            HandOver(plan.TakeChunk());
+            m_serial.SendCom(plan.TakeChunk());
             m_c.ProgressBar1->SetValue(plan.Progress());
             m_toolkit.DoEvents();
         }
@@ -113,15 +112,9 @@ bool DownloadRunner::SendFrames(DownloadPlan& plan, const std::vector<double>& v
     return true;
 }
 
-void DownloadRunner::HandOver(const QByteArray& chunk)
+bool DownloadRunner::Drain(qint64 streamBytes)
 {
-    m_stream.append(chunk);
-    m_serial.SendCom(chunk);
-}
-
-bool DownloadRunner::Drain()
-{
-    const qint64 ms = m_stream.size() * 1000 / kLineBytesPerSecond + kDrainMarginMs;
+    const qint64 ms = streamBytes * 1000 / kLineBytesPerSecond + kDrainMarginMs;
     return m_serial.DrainOutput(static_cast<int>(ms));
 }
 

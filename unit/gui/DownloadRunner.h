@@ -41,15 +41,12 @@ public:
                    Toolkit& toolkit, SerialController& serial);
 
     Outcome Run(WaveDestination dest);
-    // Every byte handed to the port by the last Run, in order.
-    const QByteArray& Stream() const { return m_stream; }
 
 private:
     bool AgreeSize(WaveDestination dest, qint32& size);
     std::vector<double> SliceValues(qint32 size) const;
     bool SendFrames(DownloadPlan& plan, const std::vector<double>& values);
-    void HandOver(const QByteArray& chunk);
-    bool Drain();
+    bool Drain(qint64 streamBytes);
     void ShowEnd(Outcome outcome, qint32 framesSent);
 
     MainControls& m_c;
@@ -57,5 +54,4 @@ private:
     const LoadedWave& m_wave;
     Toolkit& m_toolkit;
     SerialController& m_serial;
-    QByteArray m_stream;
 };

@@ -34,9 +34,6 @@ public:
     void EraseDestination();
     void Timer_erase_Timer();
 
-    bool DownloadRunning() const { return m_running == Running::Download; }
-    bool EraseRunning() const { return m_running == Running::Erase; }
-
     // The texts of the Send and Erase confirmations and the Pink File rate refusal.
     static QString SendNotice(const QString& destinationName);
     static QString EraseNotice(const QString& destinationName);

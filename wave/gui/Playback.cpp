@@ -31,8 +31,7 @@ constexpr ErrorRow ErrorTable[] = {
 
 } // namespace
 
-Playback::Playback(LoadedWave& wave, QObject* parent)
-    : QObject(parent), m_wave(wave), m_provider(&QMediaDevices::defaultAudioOutput)
+Playback::Playback(LoadedWave& wave, QObject* parent) : QObject(parent), m_wave(wave)
 {
     m_endWatch.setSingleShot(true);
     connect(&m_endWatch, &QTimer::timeout, this, &Playback::CheckEnd);
@@ -79,7 +78,7 @@ QString Playback::NoDeviceText()
 QAudioDevice Playback::DeviceFor(qint16 deviceId) const
 {
     if (deviceId == DefaultDevice)
-        return m_provider ? m_provider() : QAudioDevice();
+        return QMediaDevices::defaultAudioOutput();
     return QMediaDevices::audioOutputs().value(deviceId);
 }
 

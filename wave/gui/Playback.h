@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,7 +23,6 @@ class Playback : public QObject
     Q_OBJECT
 public:
     static constexpr qint16 DefaultDevice = -1;
-    using DeviceProvider = std::function<QAudioDevice()>;
 
     explicit Playback(LoadedWave& wave, QObject* parent = nullptr);
     ~Playback() override;
@@ -39,7 +37,6 @@ public:
     void ClosePlayback();
     bool DeviceOpen() const { return m_sink != nullptr; }
     // Where the default device comes from (the system's default output unless replaced).
-    void SetDeviceProvider(DeviceProvider provider) { m_provider = std::move(provider); }
 
     // The output format of a wave format: 8-bit unsigned or 16-bit signed PCM with the file's
     // channels and rate; nullopt when the file's samples cannot be played as they are.
@@ -57,7 +54,6 @@ private:
     void CloseDevice();
 
     LoadedWave& m_wave;
-    DeviceProvider m_provider;
     std::unique_ptr<QBuffer> m_source; // declared before m_sink: the sink reads from it
     std::unique_ptr<QAudioSink> m_sink;
     qint64 m_sliceUSecs = 0;
