@@ -15,14 +15,12 @@ struct AppState
     QString AppName;       // the window title EndTask looks for
     qint16 ComPortNum = 0; // serial port in use, 0 = none
     bool RateUnsupported = false;
-    bool TransferBusy = false; // a download is running
+    bool TransferBusy = false; // a unit command holds the line (kept by the command buttons)
     qint32 SelectedDestination = 0;
     QString DestinationName;
 
     // Variables of the main window that several subsystems read or write.
-    bool StopTransferRequested = false;
-    qint32 EraseCountdown = 0; // 100-ms ticks left in an erase wait
-    qint32 ErrorTicks = 0;     // tmr_Delay ticks before the error line is cleared
+    qint32 ErrorTicks = 0; // tmr_Delay ticks before the error line is cleared
     bool ProbeRequested = false;
     QByteArray RxBuffer; // received bytes not yet cut into lines
     QString WaveFileName;

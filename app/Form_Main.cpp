@@ -1,6 +1,7 @@
 #include "Form_Main.h"
 
 #include "AppState.h"
+#include "CommandButtons.h"
 #include "Form_Help.h"
 #include "Form_Wave.h"
 #include "FrmSplash2.h"
@@ -13,6 +14,7 @@
 #include "SerialController.h"
 #include "Toolkit.h"
 #include "UnitController.h"
+#include "UnitSession.h"
 #include "WaveController.h"
 #include "WindowGeometry.h"
 
@@ -27,6 +29,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+
+const QString Form_Main::ExitQuestion = QStringLiteral("A download is running. Stop it and exit?");
 
 static void InitResources()
 {
@@ -97,7 +101,12 @@ void Form_Main::WireMenus()
 void Form_Main::WireTimers()
 {
     connect(m_c.tmrSplash, &QTimer::timeout, this, &Form_Main::tmrSplash_Timer);
-    connect(m_c.Timer_erase, &QTimer::timeout, m_unitCtl, &UnitController::Timer_erase_Timer);
+    // The erase wait's clock and the unit's answers reach the unit session.
+    UnitSession& session = m_unitCtl->Session();
+    connect(m_c.Timer_erase, &QTimer::timeout, &session, &UnitSession::eraseTick);
+    connect(m_serialCtl, &SerialController::replyLine, &session, &UnitSession::replyLine);
+    connect(m_waveCtl, &WaveController::waveChanged, &m_unitCtl->Buttons(),
+            &CommandButtons::Refresh);
     connect(m_c.tmr_Delay, &QTimer::timeout, m_serialCtl, &SerialController::tmr_Delay_Timer);
     connect(m_c.tmrComInit, &QTimer::timeout, m_serialCtl, &SerialController::tmrComInit_Timer);
     // The serial control's communication event and its report of a lost port.
@@ -112,9 +121,8 @@ void Form_Main::Form_Load()
 {
     m_c.Command2->setEnabled(false);
     m_c.Command3->setEnabled(false);
-    for (int i = 0; i < 3; ++i)
-        m_c.btn_snd_ST_ID[i]->setEnabled(false);
     m_wave->FileOpen = false;
+    m_unitCtl->Buttons().Refresh();
     ClearDisplays();
     m_waveCtl->CreatePlotWindow();
     m_c.btn_View->setEnabled(false);
@@ -203,7 +211,6 @@ void Form_Main::RestoreSavedPort()
         m_state.ComPortNum = *port;
     m_c.txtCom->setText(NumberText::Plain(m_state.ComPortNum));
     m_serialCtl->StartCom();
-    m_state.EraseCountdown = 0;
 }
 
 void Form_Main::tmrSplash_Timer()
@@ -247,6 +254,10 @@ void Form_Main::mnu_Pelorin_help_Click()
 
 void Form_Main::closeEvent(QCloseEvent* event)
 {
+    if (!m_unloaded && !ReadyToUnload()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept(); // an unload is never refused
     EndProgramWhenNoWindowLeft();
@@ -267,6 +278,40 @@ void Form_Main::EndProgramWhenNoWindowLeft()
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
+void Form_Main::ExitWithoutQuestion()
+{
+    m_exitWithoutQuestion = true;
+    if (m_unloaded) // only help windows are left
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    else
+        close();
+}
+
+// A command holding the line ends first, so the unit is never left inside a command string or in
+// write mode: a download stops at the next block, sends its terminator and drains, then the
+// window closes. False while that is under way, or when the user keeps the download going.
+bool Form_Main::ReadyToUnload()
+{
+    UnitSession& session = m_unitCtl->Session();
+    if (!session.busy())
+        return true;
+    if (m_exitPending)
+        return false;
+    if (session.running() == UnitSession::Command::Download && !m_exitWithoutQuestion &&
+        m_toolkit.MsgBox(ExitQuestion, Toolkit::OkCancel, QStringLiteral("Caution")) != Toolkit::Ok)
+        return false;
+    if (!session.busy())
+        return true; // it ended while the question was open
+    m_exitPending = true;
+    m_serialCtl->BeginShutdown();
+    connect(
+        &session, &UnitSession::finished, this,
+        [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); },
+        Qt::SingleShotConnection);
+    m_unitCtl->EndForExit();
+    return false;
+}
+
 void Form_Main::Form_Unload()
 {
     m_unloaded = true;
@@ -281,5 +326,6 @@ void Form_Main::Form_Unload()
         plot->close();
     if (m_helpWindow)
         m_helpWindow->close();
+    m_serialCtl->BeginShutdown();
     m_serialCtl->ClosePortAtExit();
 }

@@ -33,6 +33,10 @@ public:
     void Form_Load();
     // Asks the top-level window with exactly this title (here or in an earlier instance) to close.
     bool EndTask(const QString& title);
+    // Exit as after an OK to the running-download question (SIGTERM, SIGINT, SIGHUP).
+    void ExitWithoutQuestion();
+
+    static const QString ExitQuestion;
 
     MainControls& Controls() { return m_c; }
     LoadedWave& Wave() { return *m_wave; }
@@ -58,6 +62,7 @@ private:
     void tmrSplash_Timer();
     void mnu_about_Click();
     void mnu_Pelorin_help_Click();
+    bool ReadyToUnload();
     void Form_Unload();
     void EndProgramWhenNoWindowLeft();
 
@@ -74,4 +79,6 @@ private:
     QPointer<FrmSplash2> m_splash;
     bool m_splashShown = false;
     bool m_unloaded = false;
+    bool m_exitPending = false; // a command is being ended for the exit
+    bool m_exitWithoutQuestion = false;
 };

@@ -3,6 +3,7 @@
 #include "Form_Main.h"
 #include "InstanceGuard.h"
 #include "RegEdit.h"
+#include "SignalRelay.h"
 
 #include <QApplication>
 
@@ -21,6 +22,8 @@ int main(int argc, char* argv[])
     RegEdit settings;
     InstanceGuard instance(AppState::AppTitle);
     Form_Main window(toolkit, state, settings, instance);
+    SignalRelay relay;
+    QObject::connect(&relay, &SignalRelay::received, &window, &Form_Main::ExitWithoutQuestion);
     window.Form_Load();
     window.show();
     return app.exec();

@@ -63,3 +63,12 @@ std::optional<LineSettings> LineSettings::parse(const QString& text, QString* wh
     settings.stopBits = *stopBits;
     return settings;
 }
+
+double LineSettings::bytesPerSecond() const
+{
+    const double stop = stopBits == QSerialPort::OneStop          ? 1.0
+                        : stopBits == QSerialPort::OneAndHalfStop ? 1.5
+                                                                  : 2.0;
+    const double bits = 1.0 + int(dataBits) + (parity == QSerialPort::NoParity ? 0 : 1) + stop;
+    return baudRate / bits;
+}

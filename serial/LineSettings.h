@@ -13,6 +13,9 @@ struct LineSettings
     QSerialPort::DataBits dataBits = QSerialPort::Data8;
     QSerialPort::StopBits stopBits = QSerialPort::OneStop;
 
+    // Characters per second at this format (9600,N,8,1: 960).
+    double bytesPerSecond() const;
+
     // The parsed format, or nothing with *why set to the reason.
     static std::optional<LineSettings> parse(const QString& text, QString* why);
 };

@@ -92,6 +92,11 @@ public:
     QByteArray Input(CommError* error = nullptr);
     qint16 InBufferCount() const;  // waiting received bytes, capped at 32767
     qint64 OutBufferCount() const; // bytes written but not yet handed to the system
+    // Bytes written but not yet on the line as far as the system tells: Qt's queue plus the
+    // driver's (a pseudo-terminal reports no driver queue). 0 while closed.
+    qint64 UnsentBytes() const { return PortOpen() ? PendingBytes() : 0; }
+    // Bytes per second the line carries at Settings: baud / (start + data + parity + stop bits).
+    double LineBytesPerSecond() const { return m_settings.bytesPerSecond(); }
     qint16 CommEvent() const { return m_commEvent; }
 
     // Holds, processing events, until every byte has been handed to the system (TransmitStalled

@@ -41,6 +41,11 @@ QByteArray Terminator()
     return QByteArray(TerminatorLength, '\xFF');
 }
 
+qsizetype FindAnswer(const QByteArray& line, const char* word)
+{
+    return line.toUpper().indexOf(word);
+}
+
 QByteArray IdQuery()
 {
     // Starts with the terminator, so it also closes a write left open.

@@ -23,4 +23,13 @@ QByteArray BlankCheckCommand(WaveDestination dest); // "QXBS", "QXBC", "QXBP"
 QByteArray IdQuery();                               // six 0xFF, CR, LF
 QByteArray Terminator();                            // six 0xFF
 
+// The unit's answers. A reply line holds one of these words anywhere, in any letter case (the
+// unit may echo the command in front of it, "QXBSQXERA").
+inline constexpr char ErasedWord[] = "QXERA";     // erased, or blank at a blank check
+inline constexpr char NotBlankWord[] = "QXERR";   // not blank
+inline constexpr char ProgrammedWord[] = "QXPGM"; // a write was received and terminated
+
+// Position of word in line, compared without regard to letter case; -1 when absent.
+qsizetype FindAnswer(const QByteArray& line, const char* word);
+
 } // namespace UnitProtocol

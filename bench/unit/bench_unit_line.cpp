@@ -2,8 +2,11 @@
 //  - line use: from the Send click to the last byte the unit receives, for a 16384-frame
 //    Station ID, over the time the line needs for those bytes at 960 bytes per second;
 //  - how late the window's 25-ms timer (tmr_Delay) ticks while a download holds the window;
-//  - the CPU time the program uses during a full erase wait with a silent unit.
-// Prints the figures; the targets are 1.02, 30 ms and 0.3 s.
+//  - the CPU time the program uses during a full erase wait with a silent unit;
+//  - the time Send takes against the line time (it must follow the line, not run ahead of it);
+//  - the bytes the unit receives after Stop Transfer is clicked;
+//  - the CPU used from an exit during a download to the window's unload (stop, drain, copy).
+// Prints the figures; the targets are 1.02, 30 ms, 0.3 s, >= 0.95, <= 2800 bytes and 0.2 s.
 #include "SimUnit.h"
 #include "UnitWindow.h"
 
@@ -99,6 +102,7 @@ void LineUse()
                 "%lld ms, line time %.0f ms, ratio %.4f (target <= 1.02)\n",
                 static_cast<long long>(bytes), static_cast<long long>(toolMs),
                 static_cast<long long>(lastByteMs), lineMs, lastByteMs / lineMs);
+    std::printf("Send time against the line time: %.4f (target >= 0.95)\n", toolMs / lineMs);
 }
 
 void TimerDuringDownload()
@@ -151,6 +155,51 @@ void EraseCpu()
                 static_cast<long long>(clock.elapsed()), cpu);
 }
 
+void BytesAfterStop()
+{
+    UnitWindow u;
+    SimUnit sim;
+    if (!Ready(u, sim, {"--baud", "9600"}, 40000))
+        return;
+    qint64 atClick = -1;
+    QTimer::singleShot(6000, &u.Window(), [&] {
+        atClick = sim.Received().size();
+        u.Click(2);
+    });
+    SendStationId(u);
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 copy = QFileInfo(u.CopyPath()).size();
+    WaitForReceived(sim, copy, clock, 20000);
+    std::printf("Stop Transfer after 6 s: the unit had %lld bytes, received %lld after the click "
+                "(target <= 2800)\n",
+                static_cast<long long>(atClick), static_cast<long long>(copy - atClick));
+}
+
+void ExitCpu()
+{
+    UnitWindow u;
+    SimUnit sim;
+    if (!Ready(u, sim, {"--baud", "9600"}, 40000))
+        return;
+    u.Window().show();
+    double cpu0 = 0;
+    QElapsedTimer clock;
+    QTimer::singleShot(4000, &u.Window(), [&] {
+        cpu0 = CpuSeconds();
+        clock.start();
+        u.Window().ExitWithoutQuestion();
+    });
+    SendStationId(u);
+    QElapsedTimer settle;
+    settle.start();
+    while (u.Window().isVisible() && settle.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    std::printf("exit during a download: window gone %lld ms after the request, CPU %.3f s "
+                "(target <= 0.2 s)\n",
+                static_cast<long long>(clock.elapsed()), CpuSeconds() - cpu0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -162,5 +211,7 @@ int main(int argc, char** argv)
     LineUse();
     TimerDuringDownload();
     EraseCpu();
+    BytesAfterStop();
+    ExitCpu();
     return 0;
 }

@@ -147,7 +147,7 @@ void SerialController::tmr_Delay_Timer()
 
 void SerialController::StartCom()
 {
-    if (m_state.ComPortNum == 0)
+    if (m_state.ComPortNum == 0 || m_shuttingDown)
         return;
     SerialControl& c = *m_comm;
     QString step;
@@ -217,16 +217,16 @@ void SerialController::SetLinkColour(quint32 bgr)
     m_c.txtCom->setPalette(palette);
 }
 
-void SerialController::SendCom(const QByteArray& text)
+bool SerialController::SendCom(const QByteArray& text)
 {
     if (!m_comm->PortOpen()) {
         if (m_state.ComPortNum == 0)
-            return;
+            return false;
         StartCom();
     }
     if (!m_comm->PortOpen()) {
         SetLinkColour(LinkRed);
-        return;
+        return false;
     }
     SetLinkColour(LinkGreen);
     const QPointer<SerialController> self(this);
@@ -237,6 +237,7 @@ void SerialController::SendCom(const QByteArray& text)
     }
     if (self && !sent.ok())
         ReportSendFailure(sent, QStringLiteral("SendCom"));
+    return sent.ok();
 }
 
 bool SerialController::DrainOutput(int msTimeout)
@@ -329,8 +330,7 @@ void SerialController::RecvData()
         if (!ReadWaiting() || m_state.RxBuffer.isEmpty())
             return;
         step = QStringLiteral("2");
-        bool eraseWaiting = m_state.EraseCountdown > 0;
-        ShowReplies(ReplyAssembler::consumeLines(m_state.RxBuffer, eraseWaiting));
+        ShowReplies(ReplyAssembler::consumeLines(m_state.RxBuffer));
     } catch (const std::bad_alloc&) {
         RecvDataFailed(QStringLiteral("Out of memory"), step);
     }
@@ -353,21 +353,21 @@ bool SerialController::ReadWaiting()
     return true;
 }
 
-void SerialController::ShowReplies(const ReplyEffects& replies)
+void SerialController::ShowReplies(const QList<QByteArray>& lines)
 {
-    QString addition;
-    for (const ReplyEffects::Effect& effect : replies.effects) {
-        if (effect.kind == ReplyEffects::Effect::AppendReply)
-            addition += effect.text;
-        else
-            m_c.txtErr->setPlainText(effect.text);
-    }
     // Appending all lines at once leaves the same text as one after the other: the box keeps
     // the tail of what it received.
+    QString addition;
+    for (const QByteArray& line : lines)
+        addition += QLatin1Char(' ') + QString::fromLatin1(line);
     if (!addition.isEmpty())
         AppendToReplyBox(addition);
-    if (replies.eraseEnded)
-        m_state.EraseCountdown = 0;
+    const QPointer<SerialController> self(this);
+    for (const QByteArray& line : lines) {
+        if (!self)
+            return;
+        emit replyLine(line);
+    }
 }
 
 void SerialController::AppendToReplyBox(const QString& addition)

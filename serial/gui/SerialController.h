@@ -1,7 +1,6 @@
 #pragma once
 
 #include "PortCandidate.h"
-#include "ReplyEffects.h"
 #include "SerialControl.h"
 
 #include <QByteArray>
@@ -39,8 +38,9 @@ public:
     void DetermineValidPorts();
     // (Re)opens port ComPortNum at 9600,N,8,1; the outcome shows in txtCom's colour.
     void StartCom();
-    // Writes every byte of text, in order, to the port in use (opening it first when needed).
-    void SendCom(const QByteArray& text);
+    // Writes every byte of text, in order, to the port in use (opening it first when needed);
+    // false when the text was dropped.
+    bool SendCom(const QByteArray& text);
     // Holds (processing events, never spinning) until every byte handed to SendCom has left the
     // program; false when the port failed or the time ran out.
     bool DrainOutput(int msTimeout);
@@ -57,6 +57,8 @@ public:
     // The control closed the port after a hang-up, an unplugged adapter or a failed read/write.
     void MSComm1_PortLost(const CommError& error);
     void RecvData();
+    // From the start of shutdown on nothing opens the port again.
+    void BeginShutdown() { m_shuttingDown = true; }
     // Shutdown: drops DTR and RTS and closes the port when it is open.
     void ClosePortAtExit();
 
@@ -66,6 +68,11 @@ public:
     // (the system's own list unless replaced, e.g. by an empty one in tests).
     void setDeviceLister(std::function<QList<PortCandidate>()> lister);
 
+signals:
+    // One complete line from the unit (without its CR, LFs as spaces), after the reply box shows
+    // it.
+    void replyLine(const QByteArray& line);
+
 private:
     bool StartComFailed(const CommError& error, const QString& step);
     void FinishStartCom();
@@ -74,7 +81,7 @@ private:
     void ReportLoss(const CommError& error);
     void OnCommFailed(const CommError& error, int code, const QString& eventText);
     bool ReadWaiting();
-    void ShowReplies(const ReplyEffects& replies);
+    void ShowReplies(const QList<QByteArray>& lines);
     void RecvDataFailed(const QString& description, const QString& step);
     void ReceiveFailedB();
     void AppendToReplyBox(const QString& addition);
@@ -91,4 +98,5 @@ private:
     qint32 m_lastStartComError = 0;
     int m_holding = 0;           // SendCom/DrainOutput calls holding their caller
     bool m_lossReported = false; // the current loss of the port has been shown
+    bool m_shuttingDown = false;
 };

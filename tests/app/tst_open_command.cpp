@@ -57,7 +57,6 @@ QString Shown(Form_Main& w, const AppState& state)
     for (auto [b, letter] : {std::pair{c.Command2, 'P'},
                              {c.Command3, 'S'},
                              {c.btn_snd_ST_ID[0], 'D'},
-                             {c.btn_snd_ST_ID[2], 'T'},
                              {c.btn_View, 'V'}})
         on += b->isEnabled() ? QString(letter) : QString();
     return QStringList{
@@ -81,14 +80,13 @@ void TestOpenCommand::open_data()
                   bool unsupported) {
         QTest::newRow(name) << steps << shown << messages << unsupported;
     };
-    row("8000 8-bit mono", {"8k.wav"}, "$8k.wav|$8k.wav|8000|8|1|" + ok + "| 1234|PSDTV", {},
-        false);
+    row("8000 8-bit mono", {"8k.wav"}, "$8k.wav|$8k.wav|8000|8|1|" + ok + "| 1234|PSDV", {}, false);
     row("44100 16-bit stereo by menu", {"menu:44k.wav"},
-        "$44k.wav|$44k.wav|44100|16|2|" + ok + "| 1234|PSDTV", {}, false);
-    row("48000 16-bit mono", {"48k.wav"}, "$48k.wav|$48k.wav|48000|16|1|" + ok + "| 1234|PSDTV", {},
+        "$44k.wav|$44k.wav|44100|16|2|" + ok + "| 1234|PSDV", {}, false);
+    row("48000 16-bit mono", {"48k.wav"}, "$48k.wav|$48k.wav|48000|16|1|" + ok + "| 1234|PSDV", {},
         false);
     row("22050 loads, then warns", {"22k.wav"},
-        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDTV", {RateText(22050)}, true);
+        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDV", {RateText(22050)}, true);
     // A format chunk not read leaves the rate at 0 on a fresh window, which warns too.
     row("text file named .wav", {"text.wav"}, "$text.wav|$text.wav|Open failed.|||" + bad + "| 0|",
         {RateText(0)}, true);
@@ -98,11 +96,11 @@ void TestOpenCommand::open_data()
         {"Couldn't get data chunk"}, false);
     row("cancel before first choice", {""}, "||Open failed.|||| 0|", {RateText(0)}, true);
     row("cancel after a choice opens it again", {"22k.wav", ""},
-        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDTV", {RateText(22050), RateText(22050)},
+        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDV", {RateText(22050), RateText(22050)},
         true);
     // A name that is literally "*.wav" changes nothing but that name and the cleared status.
-    row("literal *.wav after a good one", {"8k.wav", "*.wav"},
-        "*.wav|$8k.wav|8000|8|1|| 1234|PSDTV", {}, false);
+    row("literal *.wav after a good one", {"8k.wav", "*.wav"}, "*.wav|$8k.wav|8000|8|1|| 1234|PSDV",
+        {}, false);
     // The previous file's 48000 passes the rate check; btn_View is left as it was.
     row("failed open after a good one", {"48k.wav", "avi.wav"},
         "$avi.wav|$avi.wav|Open failed.|16|1|" + bad + "| 1234|V", {}, false);
@@ -128,7 +126,6 @@ void TestOpenCommand::open()
         {"avi.wav", QByteArray("RIFF\x04\x00\x00\x00AVI ", 12)}};
     for (auto it = files.begin(); it != files.end(); ++it)
         Write(f.dir.filePath(it.key()), it.value());
-    w.Controls().btn_snd_ST_ID[2]->setEnabled(true); // a failed open disables it
     w.Controls().txtErr->setPlainText("old status");
     f.state.RateUnsupported = !unsupported; // the rate check must set it either way
     QStringList dialogNames{QString()};
@@ -143,7 +140,7 @@ void TestOpenCommand::open()
              : QTest::mouseClick(w.Controls().Command1, Qt::LeftButton);
     }
     QCOMPARE(Shown(w, f.state), shown.replace("$", f.dir.path() + "/"));
-    QCOMPARE(w.Wave().FileOpen, shown.endsWith("|PSDTV"));
+    QCOMPARE(w.Wave().FileOpen, shown.endsWith("|PSDV"));
     QCOMPARE(f.toolkit.MessageTexts(), messages);
     for (const ScriptedToolkit::Message& m : f.toolkit.messages)
         QVERIFY(m.buttons == Toolkit::OkOnly && m.title == AppState::AppTitle);

@@ -166,7 +166,10 @@ void TestSerialGuiLink::startComFailures()
     // The same failure again, through StartCom and through SendCom: only red, nothing shown.
     for (const bool viaSend : {false, true}) {
         w.c().txtCom->setPalette(QPalette());
-        viaSend ? w.ctl().SendCom("QXBS") : w.ctl().StartCom();
+        if (viaSend)
+            w.ctl().SendCom("QXBS");
+        else
+            w.ctl().StartCom();
         QCOMPARE(w.linkColour(), SerialWindow::Red);
     }
     QCOMPARE(w.errorLines.size(), 1);

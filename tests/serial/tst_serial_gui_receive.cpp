@@ -1,5 +1,5 @@
 // Receiving the unit's replies in the main window over a real pseudo-terminal: lines cut at CR
-// into the reply box, the erase words, the receive threshold and the size of the reply box.
+// into the reply box and handed on, the receive threshold and the size of the reply box.
 #include "SerialWindow.h"
 
 #include <QTextCursor>
@@ -18,52 +18,44 @@ private slots:
 void TestSerialGuiReceive::lines_data()
 {
     QTest::addColumn<QList<QByteArray>>("chunks"); // what the peer writes, one event at a time
-    QTest::addColumn<int>("eraseCountdown");
-    QTest::addColumn<QString>("reply");  // txt_rply afterwards
-    QTest::addColumn<QString>("status"); // txtErr afterwards ("untouched": unchanged)
-    QTest::addColumn<int>("eraseAfter");
-    QTest::addColumn<QByteArray>("rest"); // RxBuffer afterwards
+    QTest::addColumn<QString>("reply");            // txt_rply afterwards
+    QTest::addColumn<QList<QByteArray>>("lines");  // handed on to the unit session, in order
+    QTest::addColumn<QByteArray>("rest");          // RxBuffer afterwards
 
     using L = QList<QByteArray>;
-    QTest::newRow("not blank ends the wait, status untouched")
-        << L{"QXBSQXERR\r\n"} << 12 << " QXBSQXERR"
-        << "untouched" << 0 << QByteArray("\n");
-    QTest::newRow("mixed case with a tail") << L{"QXEPQxErA done\r\n"} << 5 << " QXEPQxErA done"
-                                            << "QxErA done" << 0 << QByteArray("\n");
     QTest::newRow("line split across events")
-        << L{"OV16 V0116 ab", "cdefghijkl\r\n"} << 0 << " OV16 V0116 abcdefghijkl"
-        << "untouched" << 0 << QByteArray("\n");
+        << L{"OV16 V0116 ab", "cdefghijkl\r\n"} << " OV16 V0116 abcdefghijkl"
+        << L{"OV16 V0116 abcdefghijkl"} << QByteArray("\n");
     QTest::newRow("two lines in one event")
-        << L{"QXBSQXERA\r\nQXBCQXERR\r\n"} << 0 << " QXBSQXERA  QXBCQXERR"
-        << "untouched" << 0 << QByteArray("\n");
-    QTest::newRow("lone CR shows nothing") << L{"\rQXBSQXERA\r"} << 0 << " QXBSQXERA"
-                                           << "untouched" << 0 << QByteArray();
-    QTest::newRow("bytes without CR stay") << L{"0123456789AB"} << 9 << ""
-                                           << "untouched" << 9 << QByteArray("0123456789AB");
-    QTest::newRow("LF carried into the next line")
-        << L{"QXESQXERA\r\n", "QXBSQXERR\r\n"} << 40 << " QXESQXERA  QXBSQXERR"
-        << "QXERA" << 0 << QByteArray("\n");
+        << L{"QXBSQXERA\r\nQXBCQXERR\r\n"} << " QXBSQXERA  QXBCQXERR"
+        << L{"QXBSQXERA", " QXBCQXERR"} << QByteArray("\n");
+    QTest::newRow("lone CR shows nothing")
+        << L{"\rQXBSQXERA\r"} << " QXBSQXERA" << L{"QXBSQXERA"} << QByteArray();
+    QTest::newRow("bytes without CR stay")
+        << L{"0123456789AB"} << "" << L{} << QByteArray("0123456789AB");
+    QTest::newRow("every byte value but CR and LF arrives unchanged")
+        << L{QByteArray("\x00\x7f\x80\xfe\xffQXPGM\r", 11)}
+        << QString::fromLatin1("\x00\x7f\x80\xfe\xffQXPGM", 10).prepend(' ')
+        << L{QByteArray("\x00\x7f\x80\xfe\xffQXPGM", 10)} << QByteArray();
     QTest::newRow("below the threshold, then reached")
-        << L{"QXBSQXER", "A\r", "\n"} << 0 << " QXBSQXERA"
-        << "untouched" << 0 << QByteArray("\n");
+        << L{"QXBSQXER", "A\r", "\n"} << " QXBSQXERA" << L{"QXBSQXERA"} << QByteArray("\n");
 }
 
 void TestSerialGuiReceive::lines()
 {
     QFETCH(QList<QByteArray>, chunks);
-    QFETCH(int, eraseCountdown);
     QFETCH(QString, reply);
-    QFETCH(QString, status);
-    QFETCH(int, eraseAfter);
+    QFETCH(QList<QByteArray>, lines);
     QFETCH(QByteArray, rest);
 
     SerialWindow w;
     PtyPair& pty = w.openPty(3);
-    w.c().Timer_erase->stop(); // the countdown stays where the row puts it
     w.c().tmr_Delay->stop();
     w.f.state.ErrorTicks = -1;
     w.c().txtErr->setPlainText("untouched");
-    w.f.state.EraseCountdown = eraseCountdown;
+    QList<QByteArray> handedOn;
+    connect(&w.ctl(), &SerialController::replyLine, this,
+            [&handedOn](const QByteArray& line) { handedOn << line; });
     // An event comes once 11 bytes wait, and takes everything that waits.
     int waiting = 0;
     int expectedEvents = 0;
@@ -81,8 +73,8 @@ void TestSerialGuiReceive::lines()
         }
     }
     QCOMPARE(w.reply(), reply);
-    QCOMPARE(w.errorText(), status);
-    QCOMPARE(w.f.state.EraseCountdown, eraseAfter);
+    QCOMPARE(handedOn, lines);
+    QCOMPARE(w.errorText(), QStringLiteral("untouched")); // replies never touch the status
     QCOMPARE(w.f.state.RxBuffer, rest);
 }
 

@@ -4,6 +4,7 @@
 // status boxes, the erase wait with its progress and button states.
 #include "SimUnit.h"
 #include "UnitController.h"
+#include "UnitSession.h"
 #include "UnitWindow.h"
 
 #include "ProgressBar.h"
@@ -93,26 +94,28 @@ void TestUnitCommands::commands()
         QCOMPARE(u.Toolkit().messages[0].buttons,
                  title == "Notice:" ? Toolkit::OkCancel : Toolkit::OkOnly);
     QCOMPARE(u.Controls().txtErr->toPlainText(), status);
-    QCOMPARE(u.States(), (QList<bool>{true, option >= 0, false, true, true, true, true, false}));
     QVERIFY(!QFile::exists(u.CopyPath()));
     QTRY_COMPARE_WITH_TIMEOUT(sim.Received(), line, 10000);
     const QString before = button == 3 ? QString() : QStringLiteral("earlier"); // CR empties it
     QTRY_COMPARE_WITH_TIMEOUT(u.Controls().txt_rply->toPlainText(), before + reply, 10000);
+    // A command holds the line until its answer; then everything is as before the click.
+    QTRY_COMPARE(u.States(),
+                 (QList<bool>{true, option >= 0, false, true, true, true, true, false}));
 }
 
 void TestUnitCommands::erase_data()
 {
     QTest::addColumn<QStringList>("simOptions");
     QTest::addColumn<int>("option");
-    QTest::addColumn<bool>("blankCheck"); // clicked 400 ms into the wait
+    QTest::addColumn<bool>("blankCheck"); // called 400 ms into the wait: refused
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("status"); // empty: the unit stays silent, the wait runs in full
+    QTest::addColumn<QString>("status"); // after the wait
     QTest::newRow("unit answers") << QStringList{"--erase-ms", "300"} << 0 << false
                                   << QByteArray("QXES") << "QXERA";
     QTest::newRow("silent unit") << QStringList{"--ignore"} << 1 << false << QByteArray("QXEC")
-                                 << QString();
+                                 << "The unit did not answer the erase within 10 seconds.";
     QTest::newRow("Blank Check during the wait")
-        << QStringList{"--erase-ms", "15000"} << 2 << true << QByteArray("QXEPQXBP") << "QXERA";
+        << QStringList{"--erase-ms", "1500"} << 2 << true << QByteArray("QXEP") << "QXERA";
 }
 
 void TestUnitCommands::erase()
@@ -126,21 +129,21 @@ void TestUnitCommands::erase()
     SimUnit sim;
     QVERIFY(sim.Start(QStringList{"--baud", "0"} + simOptions));
     u.AttachCom1(sim.Link());
-    // What the window shows while the erase waits: the highest bar value and whether Send,
-    // Erase and the COM menu were disabled, Stop, Send CR and Blank Check enabled, the bar shown.
-    const QList<bool> waiting{false, false, true, true, true, false, true, false};
+    // What the window shows while the erase waits: the highest bar value, and only Stop enabled,
+    // the bar shown, the line busy.
+    const QList<bool> waiting{false, false, true, false, false, false, true, true};
     double highestBar = -1;
     bool asTable = true;
     QTimer sampler;
     connect(&sampler, &QTimer::timeout, this, [&] {
-        if (u.State().EraseCountdown <= 0)
+        if (u.Window().UnitCtl().Session().eraseTicksLeft() <= 0)
             return;
         highestBar = std::max(highestBar, u.Controls().ProgressBar1->Value());
         asTable = asTable && u.States() == waiting;
     });
     sampler.start(20);
     if (blankCheck)
-        QTimer::singleShot(400, this, [&u] { u.Click(4); });
+        QTimer::singleShot(400, this, [&u] { u.Window().UnitCtl().btn_snd_ST_ID_Click(4); });
     u.Choose(option);
     u.Answer({Toolkit::Ok});
     u.Click(1);
@@ -148,7 +151,7 @@ void TestUnitCommands::erase()
     QCOMPARE(sim.Received(), line);
     QCOMPARE(u.Controls().txtErr->toPlainText(), status);
     // A full wait is 100 ticks: the bar climbs to 99, then drops to 0.
-    QVERIFY2(status.isEmpty() ? highestBar == 99 : highestBar >= 0 && highestBar < 50,
+    QVERIFY2(status != "QXERA" ? highestBar == 99 : highestBar >= 0 && highestBar < 50,
              qPrintable(QString::number(highestBar)));
     QVERIFY(asTable);
     QCOMPARE(u.Controls().ProgressBar1->Value(), 0.0);

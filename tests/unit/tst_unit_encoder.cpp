@@ -1,9 +1,8 @@
 // The download stream without a port: the unit's byte formats (the published edge values, and
-// every source value at every level against an independent computation), the hand-overs with
-// their progress values, and the name of the copy file.
+// every source value at every level against an independent computation) and the name of the
+// copy file.
 #include "CopyFile.h"
 #include "DownloadEncoder.h"
-#include "DownloadPlan.h"
 #include "ExpectedBytes.h"
 
 #include <QTest>
@@ -16,8 +15,7 @@ private slots:
     void edgeValues_data();
     void edgeValues();
     void everyValueAndLevel();
-    void handOvers_data();
-    void handOvers();
+    void copyFileName_data();
     void copyFileName();
 };
 
@@ -91,57 +89,29 @@ void TestUnitEncoder::everyValueAndLevel()
                 }
 }
 
-void TestUnitEncoder::handOvers_data()
+void TestUnitEncoder::copyFileName_data()
 {
-    QTest::addColumn<int>("dest");
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QList<int>>("sizes");
-    QTest::addColumn<QList<float>>("progress"); // the first values shown
-    QTest::newRow("Station ID 600") << int(DestStationID) << 8 << 600 << QList<int>{5, 256, 256, 93}
-                                    << QList<float>{0.0f, 42.67f, 85.33f};
-    QTest::newRow("Pink File 131072")
-        << int(DestPinkFile) << 16 << 131072 << QList<int>{6} + QList<int>(511, 512) + QList{516}
-        << QList<float>{0.0f, 0.1953f, 0.3906f};
-    QTest::newRow("empty slice") << int(DestChannelID) << 16 << 0 << QList<int>{10}
-                                 << QList<float>{};
+    QTest::addColumn<QString>("wav");
+    QTest::addColumn<QString>("copy");
+    QTest::newRow("upper-case extension") << "/data/PINK.WAV"
+                                          << "/data/PINK.bin";
+    QTest::newRow("another extension") << "/data/x.wave"
+                                       << "/data/x.wave.bin";
+    QTest::newRow("short name stays in its folder") << "/data/bad/a.w"
+                                                    << "/data/bad/a.w.bin";
+    QTest::newRow("only an extension") << "/data/.wav"
+                                       << "/data/.wav.bin";
+    QTest::newRow("never over the opened file") << "/x/sound.bin"
+                                                << "/x/sound.bin.bin";
+    QTest::newRow("no file name") << "/data/" << QString();
 }
 
-// Runs the plan the way the download loop does.
-void TestUnitEncoder::handOvers()
-{
-    QFETCH(int, dest);
-    QFETCH(int, bits);
-    QFETCH(int, size);
-    QFETCH(QList<int>, sizes);
-    QFETCH(QList<float>, progress);
-    const auto ramp = [](int i) { return ((i * 37) % 65536 - 32768) / 32768.0; };
-    DownloadPlan plan(WaveDestination(dest), bits, size);
-    QList<QByteArray> chunks;
-    QList<float> shown;
-    while (!plan.AtEnd())
-        if (plan.AddFrame(ramp(plan.NextFrame()), 100)) {
-            chunks << plan.TakeChunk();
-            shown << plan.Progress();
-        }
-    chunks << plan.Finish();
-    QList<int> got;
-    for (const QByteArray& chunk : chunks)
-        got << int(chunk.size());
-    QCOMPARE(got, sizes);
-    for (qsizetype k = 0; k < progress.size(); ++k)
-        QVERIFY2(std::abs(shown[k] - progress[k]) < 0.005f, qPrintable(QString::number(shown[k])));
-    // The command, every frame in order and the terminator, and nothing else.
-    const QByteArray expected = ExpectedStream(dest, bits, 100, size, ramp);
-    QCOMPARE(chunks.join(), expected);
-}
-
-// Beside the wave file, and never over the opened file itself.
+// Beside the wave file, in its own folder, and never over the opened file itself.
 void TestUnitEncoder::copyFileName()
 {
-    QCOMPARE(CopyFile::CopyFileName("/data/PINK.WAV"), QStringLiteral("/data/PINK.bin"));
-    QCOMPARE(CopyFile::CopyFileName(".wav"), QString());
-    QCOMPARE(CopyFile::CopyFileName("/x/sound.bin"), QString());
+    QFETCH(QString, wav);
+    QFETCH(QString, copy);
+    QCOMPARE(CopyFile::CopyFileName(wav), copy);
 }
 
 QTEST_GUILESS_MAIN(TestUnitEncoder)

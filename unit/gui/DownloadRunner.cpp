@@ -1,75 +1,65 @@
 #include "DownloadRunner.h"
 
-#include "AppState.h"
 #include "CopyFile.h"
 #include "DownloadEncoder.h"
 #include "DownloadPlan.h"
 #include "LoadedWave.h"
 #include "MainControls.h"
 #include "ProgressBar.h"
-#include "SerialController.h"
 #include "Toolkit.h"
 #include "UnitProtocol.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
 
 const QString DownloadRunner::DownloadingText = QStringLiteral("Downloading wave file.");
 const QString DownloadRunner::CompletedText = QStringLiteral("Transfer completed.");
+const QString DownloadRunner::UnconfirmedText =
+    QStringLiteral("Transfer completed, but the unit did not confirm it (no QXPGM).");
 const QString DownloadRunner::AbortedText = QStringLiteral("Transfer aborted.");
 const QString DownloadRunner::FailedText =
     QStringLiteral("Transfer failed: the port did not send all data.");
 
-namespace {
-// The line carries about 960 bytes per second; the drain may take that long for every byte of
-// the stream plus a margin, so it is bounded but never cut short on a working line.
-constexpr qint64 kLineBytesPerSecond = 960;
-constexpr qint64 kDrainMarginMs = 5000;
-} // namespace
-
-DownloadRunner::DownloadRunner(MainControls& controls, AppState& state, const LoadedWave& wave,
-                               Toolkit& toolkit, SerialController& serial)
-    : m_c(controls), m_state(state), m_wave(wave), m_toolkit(toolkit), m_serial(serial)
+DownloadRunner::DownloadRunner(MainControls& controls, const LoadedWave& wave, Toolkit& toolkit,
+                               UnitSession& session)
+    : m_c(controls), m_wave(wave), m_toolkit(toolkit), m_session(session)
 {
 }
 
-DownloadRunner::Outcome DownloadRunner::Run(WaveDestination dest)
+std::optional<UnitSession::Result> DownloadRunner::Run(WaveDestination dest)
 {
-    m_c.btn_snd_ST_ID[2]->setEnabled(true);
+    if (m_session.busy())
+        return std::nullopt;
     m_c.ProgressBar1->show();
     m_c.ProgressBar1->SetValue(0.0);
     qint32 size = m_wave.FileOpen ? m_wave.SliceEnd - m_wave.SliceStart : 0;
     if (!AgreeSize(dest, size)) {
         m_c.ProgressBar1->hide();
-        m_c.btn_snd_ST_ID[2]->setEnabled(false);
         m_c.txtErr->setPlainText(AbortedText);
-        return Outcome::Declined;
+        return std::nullopt;
     }
-    // The slice is read once here, so a reload or a slider move during the download cannot mix
-    // two sources into one stream.
-    const std::vector<double> values = SliceValues(size);
+    // The slice and the copy file's name are taken once here, so a reload or a slider move
+    // during the download cannot mix two sources into one stream.
+    UnitSession::Download download{.dest = dest,
+                                   .bitsPerSample = m_wave.Format.BitsPerSample,
+                                   .values = SliceValues(size),
+                                   .level = [this] { return m_c.HScroll_gain->value(); }};
     const QString copyName = CopyFile::CopyFileName(m_c.Text1->text());
-    m_state.TransferBusy = true;
     m_c.txtErr->setPlainText(DownloadingText);
     m_c.txt_Xfred->setText(QStringLiteral("0"));
 
-    // A port lost on the way drops bytes even if it comes back before the end.
-    bool portLost = false;
-    QObject lossWatch;
-    QObject::connect(&m_serial.MSComm1(), &SerialControl::portLost, &lossWatch,
-                     [&portLost] { portLost = true; });
-    DownloadPlan plan(dest, m_wave.Format.BitsPerSample, size);
-    const bool allFrames = SendFrames(plan, values);
-    m_serial.SendCom(plan.Finish());
-    const bool drained = Drain(plan.Stream().size()) && !portLost;
-    const Outcome outcome =
-        !allFrames ? Outcome::Stopped : (drained ? Outcome::Completed : Outcome::Failed);
-    ShowEnd(outcome, plan.NextFrame());
-    CopyFile::WriteCopyFile(copyName, plan.Stream());
-    m_state.TransferBusy = false;
-    return outcome;
+    std::optional<UnitSession::Result> result;
+    QObject watch;
+    QObject::connect(&m_session, &UnitSession::progress, &watch,
+                     [this](double percent) { ShowProgress(percent); });
+    QObject::connect(&m_session, &UnitSession::finished, &watch,
+                     [&result](UnitSession::Command, UnitSession::Result r) { result = r; });
+    m_session.startDownload(std::move(download));
+    m_session.waitUntilIdle();
+    const UnitSession::Result end = result.value_or(UnitSession::Result::Failed);
+    ShowEnd(end, copyName);
+    return end;
 }
 
 bool DownloadRunner::AgreeSize(WaveDestination dest, qint32& size)
@@ -93,39 +83,26 @@ std::vector<double> DownloadRunner::SliceValues(qint32 size) const
     return values;
 }
 
-// True when every frame went out, false after a stop.
-bool DownloadRunner::SendFrames(DownloadPlan& plan, const std::vector<double>& values)
+void DownloadRunner::ShowProgress(double percent)
 {
-    while (!plan.AtEnd()) {
-        const qint32 i = plan.NextFrame();
-        if (plan.AddFrame(values[static_cast<size_t>(i)], m_c.HScroll_gain->value())) {
-            m_serial.SendCom(plan.TakeChunk());
-            m_c.ProgressBar1->SetValue(plan.Progress());
-            m_toolkit.DoEvents();
-        }
-        m_c.txt_Xfred->setText(QString::number(i));
-        if (m_state.StopTransferRequested) {
-            m_c.txtErr->setPlainText(AbortedText);
-            return false;
-        }
-    }
-    return true;
+    m_c.ProgressBar1->SetValue(percent);
+    m_c.txt_Xfred->setText(QString::number(m_session.framesSent()));
 }
 
-bool DownloadRunner::Drain(qint64 streamBytes)
-{
-    const qint64 ms = streamBytes * 1000 / kLineBytesPerSecond + kDrainMarginMs;
-    return m_serial.DrainOutput(static_cast<int>(ms));
-}
-
-void DownloadRunner::ShowEnd(Outcome outcome, qint32 framesSent)
+void DownloadRunner::ShowEnd(UnitSession::Result result, const QString& copyName)
 {
     m_c.ProgressBar1->hide();
-    m_c.btn_snd_ST_ID[2]->setEnabled(false);
-    if (outcome == Outcome::Completed)
-        m_c.txtErr->setPlainText(CompletedText);
-    else if (outcome == Outcome::Failed)
-        m_c.txtErr->setPlainText(FailedText);
-    // Frames actually handed to the port: the whole size unless the download was stopped.
-    m_c.txt_Xfred->setText(QString::number(framesSent));
+    QString status = FailedText;
+    if (result == UnitSession::Result::Confirmed)
+        status = CompletedText;
+    else if (result == UnitSession::Result::Unconfirmed)
+        status = UnconfirmedText;
+    else if (result == UnitSession::Result::Stopped)
+        status = AbortedText;
+    // The frames the line took: all of them unless the download stopped or failed.
+    m_c.txt_Xfred->setText(QString::number(m_session.framesSent()));
+    // The copy holds what left, by the same count as the bar.
+    if (const auto failed = CopyFile::WriteCopyFile(copyName, m_session.sentStream()))
+        status += QLatin1Char(' ') + *failed;
+    m_c.txtErr->setPlainText(status);
 }

@@ -1,47 +1,43 @@
 #include "EraseWait.h"
 
+#include "MainControls.h"
 #include "ProgressBar.h"
-#include "Toolkit.h"
 
-#include <QElapsedTimer>
+#include <QPlainTextEdit>
 
-namespace {
-// Longest single sleep: well below a tick, so the bar follows the countdown closely.
-constexpr int kSleepMs = 50;
-// Timers may run late under load; past this the wait ends regardless.
-constexpr qint64 kGiveUpMs = 2LL * EraseWait::Ticks * EraseWait::TickMs;
-} // namespace
+const QString EraseWait::NoAnswerText =
+    QStringLiteral("The unit did not answer the erase within 10 seconds.");
+const QString EraseWait::NotSentText =
+    QStringLiteral("The erase did not reach the unit: the port is not open.");
 
-EraseWait::EraseWait(ProgressBar& bar, qint32& countdown, Toolkit& toolkit)
-    : m_bar(bar), m_countdown(countdown), m_toolkit(toolkit)
+EraseWait::EraseWait(MainControls& controls, UnitSession& session)
+    : m_c(controls), m_session(session)
 {
 }
 
-void EraseWait::Run(const std::function<void()>& sendCommand)
+std::optional<UnitSession::Result> EraseWait::Run(WaveDestination dest)
 {
-    m_bar.show();
-    m_bar.SetValue(0.0);
-    m_shown = 0;
-    m_countdown = Ticks;
-    sendCommand();
-    QElapsedTimer clock;
-    clock.start();
-    while (m_countdown >= 1) {
-        ShowProgress();
-        if (clock.elapsed() > kGiveUpMs) {
-            m_countdown = 0;
-            break;
-        }
-        m_toolkit.WaitEvents(kSleepMs);
-    }
-    m_bar.SetValue(0.0);
-}
-
-void EraseWait::ShowProgress()
-{
-    const qint32 value = Ticks - m_countdown;
-    if (value == m_shown)
-        return; // repaint only when the bar moves
-    m_shown = value;
-    m_bar.SetValue(value);
+    if (m_session.busy())
+        return std::nullopt;
+    m_c.ProgressBar1->show();
+    m_c.ProgressBar1->SetValue(0.0);
+    std::optional<UnitSession::Result> result;
+    QObject watch;
+    QObject::connect(&m_session, &UnitSession::progress, &watch,
+                     [this](double value) { m_c.ProgressBar1->SetValue(value); });
+    QObject::connect(
+        &m_session, &UnitSession::eraseAnswered, &watch,
+        [this](const QByteArray& text) { m_c.txtErr->setPlainText(QString::fromLatin1(text)); });
+    QObject::connect(&m_session, &UnitSession::finished, &watch,
+                     [&result](UnitSession::Command, UnitSession::Result r) { result = r; });
+    if (!m_session.startErase(dest))
+        return std::nullopt;
+    m_session.waitUntilIdle();
+    m_c.ProgressBar1->SetValue(0.0);
+    if (result == UnitSession::Result::NoAnswer)
+        m_c.txtErr->setPlainText(NoAnswerText);
+    // A port that would not open has said why already, unless no port is chosen at all.
+    else if (result == UnitSession::Result::Failed && m_c.txtErr->toPlainText().isEmpty())
+        m_c.txtErr->setPlainText(NotSentText);
+    return result;
 }

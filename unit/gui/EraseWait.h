@@ -1,33 +1,26 @@
 #pragma once
 
-#include <QtGlobal>
+#include "UnitSession.h"
+#include "WaveDestination.h"
 
-#include <functional>
+#include <QString>
 
-class ProgressBar;
-class Toolkit;
+struct MainControls;
 
-// The wait that follows an erase command: the countdown is armed at 100 ticks, the command goes
-// out, and the wait lasts until the countdown reaches 0 (the window's 100-ms timer lowers it, the
-// receive handler clears it on the unit's answer). The bar shows 100 - ticks left. The wait sleeps
-// between events, so it never spins a core, and it gives up after twice the nominal time should
-// the timer stop ticking.
+// The window side of an erase: the progress bar climbs with the session's wait (100 - ticks
+// left), the unit's "QXERA" line goes to the status box, and an erase the unit never answered is
+// said there too. Returns when the wait has ended; the bar is left visible at 0.
 class EraseWait
 {
 public:
-    static constexpr qint32 Ticks = 100;
-    static constexpr int TickMs = 100;
+    static const QString NoAnswerText;
+    static const QString NotSentText;
 
-    EraseWait(ProgressBar& bar, qint32& countdown, Toolkit& toolkit);
+    EraseWait(MainControls& controls, UnitSession& session);
 
-    // Returns when the wait has ended; the bar is left visible at 0.
-    void Run(const std::function<void()>& sendCommand);
+    std::optional<UnitSession::Result> Run(WaveDestination dest);
 
 private:
-    void ShowProgress();
-
-    ProgressBar& m_bar;
-    qint32& m_countdown;
-    Toolkit& m_toolkit;
-    qint32 m_shown = -1;
+    MainControls& m_c;
+    UnitSession& m_session;
 };

@@ -7,14 +7,17 @@
 
 struct AppState;
 struct MainControls;
+class CommandButtons;
 class LoadedWave;
 class SerialController;
 class Toolkit;
+class UnitSession;
+class WindowLink;
 
-// Unit programming from the main window: the destination option buttons, the five command
-// buttons, the download and the erase wait. Form_Main wires the controls to these handlers.
-// Only one unit command runs at a time: during a download the Send, Erase, Send CR and Blank
-// Check buttons and the COM menu are disabled; during the erase wait Send and Erase are.
+// Unit programming from the main window: the destination option buttons and the five command
+// buttons. Every unit command runs in the unit session, which holds the line until it is done and
+// refuses any other command meanwhile; this controller asks the questions, reads the sliders at
+// the start and shows what the session reports. Form_Main wires the controls to these handlers.
 class UnitController : public QObject
 {
     Q_OBJECT
@@ -24,15 +27,21 @@ public:
 
     UnitController(MainControls& controls, AppState& state, LoadedWave& wave, Toolkit& toolkit,
                    SerialController& serial, QObject* parent = nullptr);
+    ~UnitController() override;
 
     void opt_Wav_type_Click(int index);
     void btn_snd_ST_ID_Click(int index);
-    // The download of the slice; returns when it has ended. destination outside 1..3: nothing.
+    // The download of the slice; returns when it has ended. Nothing while a command runs.
     void Flash_Send_to(int destination);
     // Sends the erase command of the chosen destination and waits (at most about 10 s) for the
-    // unit's answer, with the buttons of the erase phase.
+    // unit's answer. Nothing while a command runs.
     void EraseDestination();
-    void Timer_erase_Timer();
+
+    UnitSession& Session() { return *m_session; }
+    CommandButtons& Buttons() { return *m_buttons; }
+    // For leaving the program: a download stops at the next block and drains, a wait ends once
+    // its command has left; returns at once, the session reports the end.
+    void EndForExit();
 
     // The texts of the Send and Erase confirmations and the Pink File rate refusal.
     static QString SendNotice(const QString& destinationName);
@@ -40,30 +49,19 @@ public:
     static QString PinkRateText(quint32 rate);
 
 private:
-    enum class Running
-    {
-        Nothing,
-        Download,
-        Erase
-    };
-
     void Send();
     void Erase();
     void StopTransfer();
     void SendCr();
     void BlankCheck();
     bool RateRefused(WaveDestination dest);
-    void RunDownload();
-    void SetButton(int index, bool enabled);
-    void SetComMenu(bool enabled);
-    void SetCommandButtons(bool enabled);
-    void RestoreSendErase();
     WaveDestination Selected() const;
 
     MainControls& m_c;
     AppState& m_state;
     LoadedWave& m_wave;
     Toolkit& m_toolkit;
-    SerialController& m_serial;
-    Running m_running = Running::Nothing;
+    WindowLink* m_link;
+    UnitSession* m_session;
+    CommandButtons* m_buttons;
 };

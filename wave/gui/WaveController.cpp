@@ -70,6 +70,7 @@ void WaveController::Command1_Click()
         ShowLoadedFormat();
     else
         ShowFailedOpen();
+    emit waveChanged(); // Send follows FileOpen, through the owner of the command buttons
     CheckRate();
 }
 
@@ -82,7 +83,6 @@ void WaveController::ShowLoadedFormat()
     }
     m_c.Command2->setEnabled(true);
     m_c.Command3->setEnabled(true);
-    m_c.btn_snd_ST_ID[0]->setEnabled(true);
     m_c.txtRate->setText(NumberText::Plain(m_wave.Format.SampleRate));
     m_c.txtErr->setPlainText(QStringLiteral("WAV file is open."));
     m_c.txt_Bits->setText(NumberText::Plain(m_wave.Format.BitsPerSample));
@@ -95,8 +95,6 @@ void WaveController::ShowFailedOpen()
 {
     m_c.Command2->setEnabled(false);
     m_c.Command3->setEnabled(false);
-    m_c.btn_snd_ST_ID[0]->setEnabled(false);
-    m_c.btn_snd_ST_ID[2]->setEnabled(false);
     if (m_plot)
         m_plot->hide();
     m_c.txtRate->setText(QStringLiteral("Open failed."));

@@ -40,6 +40,8 @@ public:
 Q_SIGNALS:
     // UpdateSlice has run (slice, plot and size display are current).
     void sliceUpdated();
+    // An open command has run: the loaded wave (and FileOpen) may have changed.
+    void waveChanged();
 
 private:
     void ShowLoadedFormat();

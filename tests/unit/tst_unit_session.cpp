@@ -1,0 +1,375 @@
+// The unit session on a scripted line with a clock of the test's own: the write stream and its
+// hand-overs for every destination and width, pacing by the line's clock (never more than the
+// transmit buffer ahead of the line, the bar never ahead of it, a stop reaching the unit within
+// the buffer), the unit's answers, failures, and every command refused while another runs.
+#include "ExpectedBytes.h"
+#include "ScriptedLink.h"
+#include "UnitProtocol.h"
+#include "UnitSession.h"
+
+#include <QTest>
+
+#include <optional>
+
+namespace {
+
+using Result = UnitSession::Result;
+using Command = UnitSession::Command;
+const QByteArray kTerminator(6, '\xFF');
+
+double Ramp(int i)
+{
+    return ((i * 7919) % 65536 - 32768) / 32768.0;
+}
+
+// A session, its line and a clock that moves only when the test says so.
+struct Rig
+{
+    qint64 now = 0;
+    ScriptedLink link;
+    UnitSession session{link};
+    std::optional<Result> result;
+    QList<double> progress;
+    QList<QByteArray> eraseTexts;
+    QObject context;
+
+    Rig()
+    {
+        link.clock = [this] { return now; };
+        session.setClock([this] { return now; });
+        QObject::connect(&session, &UnitSession::finished, &context,
+                         [this](Command, Result r) { result = r; });
+        QObject::connect(&session, &UnitSession::progress, &context,
+                         [this](double p) { progress << p; });
+        QObject::connect(&session, &UnitSession::eraseAnswered, &context,
+                         [this](const QByteArray& t) { eraseTexts << t; });
+    }
+    // Moves the clock in steps, pumping, until the session is idle or limitMs has passed.
+    void run(qint64 stepMs, qint64 limitMs, const std::function<void()>& onStep = {})
+    {
+        const qint64 end = now + limitMs;
+        while (session.busy() && now < end) {
+            now += stepMs;
+            session.pump();
+            if (onStep)
+                onStep();
+        }
+    }
+    // The unit answers "QXPGM" once the terminator is on the line, as the real one does.
+    std::function<void()> unitConfirms()
+    {
+        return [this] {
+            if (link.all().endsWith(kTerminator))
+                session.replyLine("QXPGM");
+        };
+    }
+    bool download(int dest, int bits, int frames, std::function<int()> level = {})
+    {
+        std::vector<double> values(size_t(std::max(frames, 0)));
+        for (int i = 0; i < frames; ++i)
+            values[size_t(i)] = Ramp(i);
+        return session.startDownload({.dest = WaveDestination(dest),
+                                      .bitsPerSample = bits,
+                                      .values = values,
+                                      .level = std::move(level)});
+    }
+};
+
+// What a continuously fed line has sent by t: the line starts with the first write.
+qint64 LineSent(const ScriptedLink& link, qint64 t)
+{
+    if (link.writes.isEmpty())
+        return 0;
+    const qint64 t0 = link.writes.first().atMs;
+    return std::min(link.bytesBy(t), qint64((t - t0) * link.rate / 1000.0));
+}
+
+} // namespace
+
+class TestUnitSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void download_data();
+    void download();
+    void pacing_data();
+    void pacing();
+    void failures_data();
+    void failures();
+    void answers_data();
+    void answers();
+    void oneCommandAtATime_data();
+    void oneCommandAtATime();
+};
+
+void TestUnitSession::download_data()
+{
+    QTest::addColumn<int>("dest");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QList<int>>("sizes"); // the hand-overs; empty: not checked
+    QTest::addColumn<bool>("confirms");
+    QTest::newRow("Station ID 8-bit 600") << 1 << 8 << 600 << QList<int>{5, 256, 256, 93} << true;
+    QTest::newRow("Channel ID 16-bit 700") << 2 << 16 << 700 << QList<int>{} << true;
+    QTest::newRow("Pink File 8-bit 700") << 3 << 8 << 700 << QList<int>{} << true;
+    QTest::newRow("Pink File 16-bit 131072")
+        << 3 << 16 << 131072 << QList<int>{6} + QList<int>(511, 512) + QList{516} << true;
+    QTest::newRow("Station ID 131073 frames: the unit's limit")
+        << 1 << 16 << 131073 << QList<int>{} << true;
+    QTest::newRow("empty slice") << 2 << 16 << 0 << QList<int>{10} << true;
+    QTest::newRow("silent unit: unconfirmed") << 1 << 16 << 300 << QList<int>{} << false;
+}
+
+// The stream is the command, every frame in order and the terminator, in the same hand-overs
+// whatever the pacing; a confirmed download counts every byte as taken.
+void TestUnitSession::download()
+{
+    QFETCH(int, dest);
+    QFETCH(int, bits);
+    QFETCH(int, frames);
+    QFETCH(QList<int>, sizes);
+    QFETCH(bool, confirms);
+    Rig rig;
+    QVERIFY(rig.download(dest, bits, frames));
+    rig.run(50, 400000, confirms ? rig.unitConfirms() : std::function<void()>{});
+
+    const int sent = std::min(frames, 131072);
+    const QByteArray expected = ExpectedStream(dest, bits, 100, sent, Ramp);
+    QCOMPARE(rig.link.all(), expected);
+    QCOMPARE(rig.session.sentStream(), expected);
+    QCOMPARE(rig.session.framesSent(), sent);
+    QCOMPARE(rig.result, confirms ? Result::Confirmed : Result::Unconfirmed);
+    const qint64 lineMs = expected.size() * 1000 / 960;
+    if (!confirms) // the unit's word is awaited for 2 s past the line time, no longer
+        QVERIFY2(rig.now >= lineMs + 2000 && rig.now <= lineMs + 2100,
+                 qPrintable(QString::number(rig.now)));
+    if (!sizes.isEmpty()) {
+        QList<int> got;
+        for (const ScriptedLink::Write& w : rig.link.writes)
+            got << int(w.bytes.size());
+        QCOMPARE(got, sizes);
+    }
+}
+
+void TestUnitSession::pacing_data()
+{
+    QTest::addColumn<double>("driverShare"); // of the line's rate the driver tells as sent; 0: none
+    QTest::addColumn<qint64>("stopAtMs");    // -1: no stop
+    QTest::newRow("pseudo-terminal, stop") << 0.0 << qint64(7000);
+    QTest::newRow("truthful driver, stop") << 1.0 << qint64(4320);
+    QTest::newRow("truthful driver") << 1.0 << qint64(-1);
+    QTest::newRow("driver slower than the clock") << 0.5 << qint64(-1);
+}
+
+void TestUnitSession::pacing()
+{
+    QFETCH(double, driverShare);
+    QFETCH(qint64, stopAtMs);
+    Rig rig;
+    // The line takes what the slower of the clock and the driver allows.
+    auto truth = [&] {
+        const qint64 clock = LineSent(rig.link, rig.now);
+        if (driverShare == 0.0)
+            return clock;
+        const qint64 t0 = rig.link.writes.isEmpty() ? rig.now : rig.link.writes.first().atMs;
+        return std::min(clock, qint64((rig.now - t0) * 0.96 * driverShare));
+    };
+    if (driverShare > 0.0)
+        rig.link.unsent = [&] { return rig.link.all().size() - truth(); };
+    const int frames = 12000;
+    QVERIFY(rig.download(1, 8, frames));
+    qint64 worstAhead = 0;
+    qint64 writtenAtStop = -1;
+    qint64 unsentAtStop = -1;
+    double worstLead = 0;
+    rig.run(10, 60000, [&] {
+        const qint64 line = truth();
+        worstAhead = std::max(worstAhead, qint64(rig.link.all().size()) - line);
+        if (!rig.progress.isEmpty()) // the bar never runs ahead of the line
+            worstLead = std::max(worstLead, rig.progress.last() - (line - 4) * 100.0 / frames);
+        if (stopAtMs >= 0 && rig.now == stopAtMs) {
+            rig.session.requestStop();
+            writtenAtStop = rig.link.all().size();
+            unsentAtStop = writtenAtStop - line;
+        }
+    });
+    QVERIFY2(worstAhead <= UnitSession::BufferBytes, qPrintable(QString::number(worstAhead)));
+    QVERIFY2(worstLead <= 0.01, qPrintable(QString::number(worstLead)));
+    const QByteArray stream = rig.link.all();
+    QVERIFY(stream.endsWith(kTerminator));
+    QCOMPARE(rig.session.sentStream(), stream);
+    if (stopAtMs < 0) {
+        QCOMPARE(rig.result, Result::Unconfirmed);
+        return;
+    }
+    QCOMPARE(rig.result, Result::Stopped);
+    QCOMPARE(stream.size() - writtenAtStop, 6); // only the terminator follows the stop
+    QVERIFY2(unsentAtStop > 0 && unsentAtStop <= UnitSession::BufferBytes,
+             qPrintable(QString::number(unsentAtStop)));
+    QCOMPARE((stream.size() - 10) % 256, 1); // frames 0 to a multiple of 256
+    QCOMPARE(stream, ExpectedStream(1, 8, 100, int(stream.size()) - 10, Ramp));
+}
+
+void TestUnitSession::failures_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<Result>("result");
+    QTest::newRow("line would not open") << "no open" << Result::Failed;
+    QTest::newRow("line fails mid-stream") << "lost" << Result::Failed;
+    QTest::newRow("driver never sends a byte") << "stalled" << Result::Failed;
+    QTest::newRow("driver never drains the end") << "undrained" << Result::Failed;
+    QTest::newRow("QXPGM before the terminator is not this write's")
+        << "early answer" << Result::Unconfirmed;
+}
+
+void TestUnitSession::failures()
+{
+    QFETCH(QString, what);
+    QFETCH(Result, result);
+    Rig rig;
+    const int frames = 6000;
+    rig.link.opens = what != "no open";
+    rig.link.failOnWrite = what == "lost" ? 20 : -1;
+    if (what == "stalled")
+        rig.link.unsent = [&] { return qint64(rig.link.all().size()); };
+    if (what == "undrained") // the last 100 bytes never leave
+        rig.link.unsent = [&] { return rig.link.all().endsWith(kTerminator) ? 100 : 0; };
+    QVERIFY(rig.download(1, 8, frames));
+    qint64 takenWhenLost = -1;
+    rig.run(10, 60000, [&] {
+        if (what == "early answer" && !rig.link.all().endsWith(kTerminator))
+            rig.session.replyLine("QXPGM");
+        if (!rig.link.isOpen() && takenWhenLost < 0)
+            takenWhenLost = LineSent(rig.link, rig.now);
+    });
+    QCOMPARE(rig.result, result);
+    QVERIFY(!rig.session.busy());
+    const QByteArray taken = rig.session.sentStream();
+    QVERIFY(rig.link.all().startsWith(taken));
+    if (what == "no open")
+        QVERIFY(rig.link.writes.isEmpty() && rig.now == 0); // ended at once
+    if (what == "lost") // the copy holds what the line took, not what was handed over
+        QVERIFY2(taken.size() <= takenWhenLost && taken.size() < rig.link.all().size(),
+                 qPrintable(QString::number(taken.size())));
+    if (what == "stalled")
+        QVERIFY2(taken.isEmpty() && rig.now <= UnitSession::StallMs + 100,
+                 qPrintable(QString::number(rig.now)));
+}
+
+void TestUnitSession::answers_data()
+{
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<QByteArray>("reply"); // given 300 ms after the start; empty: none
+    QTest::addColumn<Result>("result");
+    QTest::addColumn<QByteArray>("text"); // what the erase puts in the status box
+    QTest::addColumn<qint64>("endsAtMs");
+    const qint64 answered = 300;
+    QTest::newRow("erased") << Command::Erase << QByteArray("QXESQXERA") << Result::Erased
+                            << QByteArray("QXERA") << answered;
+    QTest::newRow("erased, lower case with a tail")
+        << Command::Erase << QByteArray("qxEra done") << Result::Erased << QByteArray("qxEra done")
+        << answered;
+    QTest::newRow("erase refused") << Command::Erase << QByteArray("QXESQXERR") << Result::NotBlank
+                                   << QByteArray() << answered;
+    QTest::newRow("erase, other lines do not end the wait")
+        << Command::Erase << QByteArray("QXPGM") << Result::NoAnswer << QByteArray()
+        << qint64(10000);
+    QTest::newRow("blank") << Command::BlankCheck << QByteArray("QXBSQXERA") << Result::Erased
+                           << QByteArray() << answered;
+    QTest::newRow("not blank") << Command::BlankCheck << QByteArray("QXBSQXERR") << Result::NotBlank
+                               << QByteArray() << answered;
+    QTest::newRow("blank check, silent unit")
+        << Command::BlankCheck << QByteArray() << Result::NoAnswer << QByteArray()
+        << qint64(2000 + 5);
+    QTest::newRow("ID") << Command::IdQuery << QByteArray(" OV16 V0116") << Result::Confirmed
+                        << QByteArray() << answered;
+    QTest::newRow("ID, silent unit")
+        << Command::IdQuery << QByteArray() << Result::NoAnswer << QByteArray() << qint64(2000 + 9);
+}
+
+// Each command puts exactly its bytes on the line and ends on its answer or its bound; the erase
+// counts 100 ticks of its clock, the others wait 2 s past their line time.
+void TestUnitSession::answers()
+{
+    QFETCH(Command, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(Result, result);
+    QFETCH(QByteArray, text);
+    QFETCH(qint64, endsAtMs);
+    Rig rig;
+    rig.session.replyLine("QXERA"); // before the command: nobody's answer
+    const QMap<Command, QByteArray> bytes{{Command::Erase, "QXES"},
+                                          {Command::BlankCheck, "QXBS"},
+                                          {Command::IdQuery, UnitProtocol::IdQuery()}};
+    if (command == Command::Erase)
+        QVERIFY(rig.session.startErase(DestStationID));
+    else if (command == Command::BlankCheck)
+        QVERIFY(rig.session.startBlankCheck(DestStationID));
+    else
+        QVERIFY(rig.session.startIdQuery());
+    rig.run(1, 30000, [&] {
+        if (rig.now % 100 == 0)
+            rig.session.eraseTick();
+        if (rig.now == 300 && !reply.isEmpty())
+            rig.session.replyLine(reply);
+    });
+    QCOMPARE(rig.link.all(), bytes[command]);
+    QCOMPARE(rig.result, result);
+    QCOMPARE(rig.eraseTexts, text.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{text});
+    QCOMPARE(rig.now, endsAtMs);
+    if (command == Command::IdQuery && result == Result::Confirmed)
+        QCOMPARE(rig.session.answer(), QByteArray("OV16 V0116"));
+    if (command == Command::Erase && result == Result::NoAnswer) // the bar: 100 - ticks left
+        QCOMPARE(rig.progress.size(), 100);
+}
+
+void TestUnitSession::oneCommandAtATime_data()
+{
+    QTest::addColumn<Command>("running");
+    QTest::newRow("download") << Command::Download;
+    QTest::newRow("erase") << Command::Erase;
+    QTest::newRow("blank check") << Command::BlankCheck;
+    QTest::newRow("ID query") << Command::IdQuery;
+}
+
+// While one command holds the line, no other start puts a byte on it; the running command's
+// stream stays whole; an exit request ends a wait only once its command string has left.
+void TestUnitSession::oneCommandAtATime()
+{
+    QFETCH(Command, running);
+    Rig rig;
+    switch (running) {
+    case Command::Download:
+        QVERIFY(rig.download(2, 16, 3000));
+        break;
+    case Command::Erase:
+        QVERIFY(rig.session.startErase(DestChannelID));
+        break;
+    case Command::BlankCheck:
+        QVERIFY(rig.session.startBlankCheck(DestChannelID));
+        break;
+    default:
+        QVERIFY(rig.session.startIdQuery());
+    }
+    QCOMPARE(rig.session.running(), running);
+    rig.run(100, 1000);
+    const QByteArray before = rig.link.all();
+    QVERIFY(!rig.download(1, 8, 10));
+    QVERIFY(!rig.session.startErase(DestStationID));
+    QVERIFY(!rig.session.startBlankCheck(DestStationID));
+    QVERIFY(!rig.session.startIdQuery());
+    QCOMPARE(rig.link.all(), before);
+    // Leaving the program: the command ends, never inside its string.
+    rig.session.endWait();
+    rig.run(10, 30000, rig.unitConfirms());
+    QCOMPARE(rig.result, Result::Stopped);
+    const QByteArray all = rig.link.all();
+    if (running == Command::Download)
+        QCOMPARE(all, ExpectedStream(2, 16, 100, int(all.size()) - 10, Ramp));
+    else
+        QVERIFY(all.size() == 4 || all == UnitProtocol::IdQuery());
+}
+
+QTEST_GUILESS_MAIN(TestUnitSession)
+#include "tst_unit_session.moc"
