@@ -1,5 +1,7 @@
 #include "InstanceGuard.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <unistd.h>
@@ -11,8 +13,20 @@ const QByteArray Activate = QByteArrayLiteral("ACTIVATE");
 const QByteArray EndTask = QByteArrayLiteral("ENDTASK ");
 } // namespace
 
+namespace {
+// The user's runtime folder holds the socket, so a run with a runtime folder of its own (a test,
+// the demo) never meets the desktop's running instance; without one, a per-user name in /tmp.
+QString serverName(const QString& appTitle)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return QDir(runtime).filePath(appTitle);
+    return appTitle + QLatin1Char('-') + QString::number(getuid());
+}
+} // namespace
+
 InstanceGuard::InstanceGuard(const QString& appTitle, QObject* parent)
-    : QObject(parent), m_name(appTitle + QLatin1Char('-') + QString::number(getuid()))
+    : QObject(parent), m_name(serverName(appTitle))
 {
 }
 

@@ -5,7 +5,11 @@ set -euo pipefail
 
 build_pkgs=(build-essential cmake ninja-build pkg-config libgl-dev
             qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev)
-test_pkgs=(espeak-ng sox pulseaudio pulseaudio-utils procps)
+test_pkgs=(espeak-ng sox pulseaudio-utils procps)
+# A private PulseAudio server runs the playback tests, unless PipeWire is the sound server: then
+# its own pulse server is used (pulseaudio would conflict with pipewire-audio and remove it).
+has_pipewire() { dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install ok installed"; }
+has_pipewire || test_pkgs+=(pulseaudio)
 run_pkgs=(qt6-qpa-plugins)
 
 want=("${build_pkgs[@]}")
@@ -24,4 +28,5 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+# --no-remove: never take away a package of the desktop to make room for ours.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-remove "${missing[@]}"

