@@ -338,20 +338,28 @@ void TestUnitSession::oneCommandAtATime_data()
 void TestUnitSession::oneCommandAtATime()
 {
     QFETCH(Command, running);
+    const auto start = [running](Rig& r) {
+        switch (running) {
+        case Command::Download:
+            return r.download(2, 16, 3000);
+        case Command::Erase:
+            return r.session.startErase(DestChannelID);
+        case Command::BlankCheck:
+            return r.session.startBlankCheck(DestChannelID);
+        default:
+            return r.session.startIdQuery();
+        }
+    };
+    // Asked to end at once, a command still waits until its string has left the line.
+    Rig early;
+    QVERIFY(start(early));
+    early.session.endWait();
+    early.session.pump();
+    QVERIFY(early.session.busy());
+    early.run(1, 30000);
+    QVERIFY(early.now >= early.link.all().size() * 1000 / 960);
     Rig rig;
-    switch (running) {
-    case Command::Download:
-        QVERIFY(rig.download(2, 16, 3000));
-        break;
-    case Command::Erase:
-        QVERIFY(rig.session.startErase(DestChannelID));
-        break;
-    case Command::BlankCheck:
-        QVERIFY(rig.session.startBlankCheck(DestChannelID));
-        break;
-    default:
-        QVERIFY(rig.session.startIdQuery());
-    }
+    QVERIFY(start(rig));
     QCOMPARE(rig.session.running(), running);
     rig.run(100, 1000);
     const QByteArray before = rig.link.all();
