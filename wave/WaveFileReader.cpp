@@ -23,7 +23,7 @@ constexpr qint64 NoLimit = std::numeric_limits<qint64>::max();
 
 LoadResult message(const QString& text)
 {
-    return {LoadResult::Show::MessageBox, text};
+    return {LoadResult::Show::MessageBox, text, {}};
 }
 
 bool readAt(QIODevice& device, qint64 pos, char* out, qint64 len)
@@ -78,6 +78,33 @@ qint64 frameCount(quint32 dataSize, quint16 blockAlign)
     return whole;
 }
 
+// The name of a format tag that is not plain PCM, for the refusal.
+QString tagName(quint16 tag)
+{
+    switch (tag) {
+    case 3:
+        return QStringLiteral("floating point");
+    case 6:
+        return QStringLiteral("A-law");
+    case 7:
+        return QStringLiteral("\u00B5-law");
+    case WaveFormat::ExtensibleTag:
+        return QStringLiteral("extensible, not PCM");
+    default:
+        return QStringLiteral("compressed");
+    }
+}
+
+// PCM, or extensible with the PCM sub-format (its first two bytes are 1).
+bool isPcm(QIODevice& device, const Chunk& fmt, const WaveFormat& format)
+{
+    if (format.FormatTag == 1)
+        return true;
+    char sub[2];
+    return format.FormatTag == WaveFormat::ExtensibleTag && fmt.size >= 26 &&
+           readAt(device, fmt.dataOffset + 24, sub, 2) && qFromLittleEndian<quint16>(sub) == 1;
+}
+
 // Formats whose samples cannot be addressed safely are refused before anything is replaced.
 bool refuseFormat(const WaveFormat& format, quint32 dataSize, LoadResult& result)
 {
@@ -103,8 +130,22 @@ bool refuseFormat(const WaveFormat& format, quint32 dataSize, LoadResult& result
     return false;
 }
 
+// A data chunk that runs past the end of the file holds only what the file holds, in whole
+// frames: a tail that was never recorded is not invented (zero is full-scale negative in 8-bit).
+Chunk clipToFile(QIODevice& device, Chunk data, quint16 blockAlign, QString& notice)
+{
+    const qint64 available = std::max<qint64>(device.size() - data.dataOffset, 0);
+    if (available >= data.size)
+        return data;
+    const qint64 frames = available / blockAlign;
+    data.size = quint32(frames * blockAlign);
+    notice =
+        QStringLiteral("The file is shorter than its header says: %1 frames loaded.").arg(frames);
+    return data;
+}
+
 // Allocates whole frames (so a rounded-up last frame lies inside the buffer), reads the chunk
-// data straight into it and installs it. A file that ends early leaves the tail zero.
+// data straight into it and installs it.
 LoadResult loadSamples(LoadedWave& wave, QIODevice& device, const Chunk& data)
 {
     const qint64 frames = frameCount(data.size, wave.Format.BlockAlign);
@@ -163,10 +204,12 @@ LoadResult LoadWaveDevice(LoadedWave& wave, QIODevice& device)
     wave.FileOpen = false;
     Chunk riff;
     if (!findChunk(device, 0, NoLimit, "RIFF", "WAVE", riff))
-        return {LoadResult::Show::StatusText, QStringLiteral("Not a WAV file. File not open.")};
-    const qint64 riffEnd = riff.dataOffset + riff.size;
+        return {LoadResult::Show::StatusText, QStringLiteral("Not a WAV file. File not open."), {}};
+    // Streaming tools write 0 or 0xFFFFFFFF when they cannot know the size: to the file's end.
+    const bool unknownSize = riff.size == 0 || riff.size == 0xFFFFFFFF;
+    const qint64 riffEnd = unknownSize ? device.size() : riff.dataOffset + riff.size;
     Chunk fmt;
-    if (!findChunk(device, riff.dataOffset + 4, riffEnd, "fmt ", nullptr, fmt))
+    if (!findChunk(device, riff.dataOffset + 4, riffEnd, "fmt ", nullptr, fmt) || fmt.size < 16)
         return message(QStringLiteral("Couldn't get format chunk"));
     if (!readFormat(device, fmt.dataOffset, wave.Format))
         return message(QStringLiteral("Error reading format"));
@@ -174,10 +217,20 @@ LoadResult LoadWaveDevice(LoadedWave& wave, QIODevice& device)
     Chunk data;
     if (!findChunk(device, fmtEnd, riffEnd, "data", nullptr, data))
         return message(QStringLiteral("Couldn't get data chunk"));
+    if (!isPcm(device, fmt, wave.Format))
+        return message(QStringLiteral("Unsupported format: format tag %1 (%2). Only PCM sound "
+                                      "can be loaded. File not open.")
+                           .arg(wave.Format.FormatTag)
+                           .arg(tagName(wave.Format.FormatTag)));
     LoadResult refusal;
+    if (wave.Format.BlockAlign != 0)
+        data = clipToFile(device, data, wave.Format.BlockAlign, refusal.notice);
     if (refuseFormat(wave.Format, data.size, refusal))
         return refusal;
-    return loadSamples(wave, device, data);
+    LoadResult loaded = loadSamples(wave, device, data);
+    if (wave.FileOpen)
+        loaded.notice = refusal.notice;
+    return loaded;
 }
 
 LoadResult LoadWaveFile(LoadedWave& wave, const QString& fileName)

@@ -19,6 +19,9 @@ struct LoadResult
     };
     Show show = Show::Nothing;
     QString text;
+    // After a successful load: what the status box says once the load is shown (for example
+    // that the file held fewer frames than its header declared); empty when nothing is to tell.
+    QString notice;
 };
 
 // Reads a RIFF/WAVE file into `wave`. FileOpen is true afterwards only on complete success.

@@ -7,6 +7,7 @@
 struct WaveFormat
 {
     static constexpr int RecordSize = 18;
+    static constexpr quint16 ExtensibleTag = 0xFFFE; // the sub-format follows the record
 
     quint16 FormatTag = 0;
     quint16 Channels = 0;

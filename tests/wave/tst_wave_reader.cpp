@@ -116,8 +116,9 @@ void TestWaveReader::load_data()
     QTest::addColumn<QString>("state");      // the format as read and, when open, what is held
     QTest::addColumn<QByteArray>("samples"); // leading sample bytes; the rest must read as zero
     const auto ok = [](const char* name, const QByteArray& file, const QString& format,
-                       qint64 frames, qint64 bytes, const QByteArray& samples) {
-        QTest::newRow(name) << file << QString()
+                       qint64 frames, qint64 bytes, const QByteArray& samples,
+                       const QString& notice = {}) {
+        QTest::newRow(name) << file << (notice.isEmpty() ? notice : "notice: " + notice)
                             << format +
                                    QString::asprintf(": %lld frames, %lld bytes", frames, bytes)
                             << samples;
@@ -146,18 +147,30 @@ void TestWaveReader::load_data()
        Expect(1, 8000, 8, 1, 0x1234), 10, 10, d10);
     const W::Fmt ext{
         .tag = 0xFFFE, .channels = 2, .rate = 48000, .bits = 16, .chunkSize = 40, .cbSize = 22};
-    ok("fmt of 40 bytes", W::pcm(ext, Bytes), Describe({0xFFFE, 2, 48000, 192000, 4, 16, 22}), 10,
-       40, Bytes);
+    // Extensible with the PCM sub-format: valid bits, channel mask, then the sub-format GUID.
+    const QByteArray extFmt = W::le16(0xFFFE) + W::le16(2) + W::le32(48000) + W::le32(192000) +
+                              W::le16(4) + W::le16(16) + W::le16(22) + W::le16(16) + W::le32(3) +
+                              W::le16(1) + QByteArray(14, '\x10');
+    const QString eExt = Describe({0xFFFE, 2, 48000, 192000, 4, 16, 22});
+    ok("fmt of 40 bytes, PCM sub-format",
+       W::riff("WAVE", W::chunk("fmt ", extFmt) + W::chunk("data", Bytes)), eExt, 10, 40, Bytes);
     ok("odd data size with its pad", W::riff("WAVE", fmt8 + W::chunk("data", d7) + list), e8, 7, 7,
        d7);
-    ok("truncated data: zero tail",
-       W::riff("WAVE", W::fmtChunk(m16) + W::rawChunk("data", 100, d20), 136), e16, 50, 100, d20);
+    const QString shorter = "The file is shorter than its header says: %1 frames loaded.";
+    ok("truncated data: only what the file holds",
+       W::riff("WAVE", W::fmtChunk(m16) + W::rawChunk("data", 100, d20), 136), e16, 10, 20, d20,
+       shorter.arg(10));
+    ok("truncated 8-bit data mid-frame: whole frames",
+       W::riff("WAVE", W::fmtChunk({.channels = 2}) + W::rawChunk("data", 1000, d7)),
+       Expect(2, 8000, 8, 2), 3, 6, d7.left(6), shorter.arg(3));
     // Whole frames, nearest with halves to even; the part frame is padded with zeros.
     ok("1.5 frames -> 2", W::pcm(s16, Bytes.left(6)), es16, 2, 6, Bytes.left(6));
     ok("2.5 frames -> 2", W::pcm(s16, d10), es16, 2, 10, d10);
     const QByteArray huge = W::rawChunk("data", 0xFFFFFFFF, "12345678");
-    ok("4 GiB declared in a tiny file", W::riff("WAVE", W::fmtChunk(s16) + huge, 0xFFFFFFFF), es16,
-       1073741824, 0xFFFFFFFF, "12345678");
+    ok("4 GiB declared in a tiny file (a pipe's header)",
+       W::riff("WAVE", W::fmtChunk(s16) + huge, 0xFFFFFFFF), es16, 2, 8, "12345678",
+       shorter.arg(2));
+    ok("RIFF size 0: to the end of the file", W::riff("WAVE", fmt8 + data10, 0), e8, 10, 10, d10);
 
     const QString prev = Expect(1, 11025, 8, 1), notWav = "status: Not a WAV file. File not open.";
     // A pipe without a writer would block the open for ever: refused at once.
@@ -175,11 +188,13 @@ void TestWaveReader::load_data()
         "box: Unsupported format: 24 bits per sample. Only 8 and 16 bits per sample can be loaded. "
         "File not open.",
         Expect(1, 48000, 24, 3));
-    const QString tooLarge = "box: Data chunk too large: %1 sample frames; at most 2147483647 can "
-                             "be loaded. File not open.";
-    bad("8-bit frames beyond 32 bits", W::riff("WAVE", fmt8 + huge), tooLarge.arg(4294967295), e8);
-    bad("16-bit frames rounding past 32 bits", W::riff("WAVE", W::fmtChunk(m16) + huge),
-        tooLarge.arg(2147483648), e16);
+    bad("fmt of 4 bytes", W::riff("WAVE", W::chunk("fmt ", "\x01\x00\x01\x00") + data10),
+        "box: Couldn't get format chunk", prev);
+    const QString tag = "box: Unsupported format: format tag %1 (%2). Only PCM sound can be "
+                        "loaded. File not open.";
+    bad("mu-law", W::pcm({.tag = 7}, d10), tag.arg(7).arg(QString::fromUtf8("\u00B5-law")),
+        Expect(1, 8000, 8, 1).replace("tag 1", "tag 7"));
+    bad("extensible, not PCM", W::pcm(ext, Bytes), tag.arg(65534).arg("extensible, not PCM"), eExt);
 }
 
 void TestWaveReader::readErrors_data()
@@ -226,7 +241,9 @@ void TestWaveReader::load()
     const LoadResult result = LoadWaveFile(wave, name);
 
     const char* how[] = {"", "box: ", "status: "};
-    QCOMPARE(how[int(result.show)] + result.text, told);
+    QCOMPARE(how[int(result.show)] + result.text +
+                 (result.notice.isEmpty() ? QString() : "notice: " + result.notice),
+             told);
     const WaveFormat& f = wave.Format;
     QCOMPARE(wave.FileOpen ? Describe(f) + QString::asprintf(": %d frames, %u bytes",
                                                              wave.SampleCount, wave.DataSize)

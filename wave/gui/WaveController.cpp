@@ -68,7 +68,9 @@ void WaveController::Command1_Click()
 
     if (m_wave.FileOpen)
         ShowLoadedFormat();
-    else
+    if (m_wave.FileOpen && !result.notice.isEmpty())
+        m_c.txtErr->setPlainText(result.notice);
+    else if (!m_wave.FileOpen)
         ShowFailedOpen();
     emit waveChanged(); // Send follows FileOpen, through the owner of the command buttons
     CheckRate();
