@@ -10,7 +10,7 @@ test_pkgs=(espeak-ng sox pulseaudio-utils procps)
 # its own pulse server is used (pulseaudio would conflict with pipewire-audio and remove it).
 has_pipewire() { dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install ok installed"; }
 has_pipewire || test_pkgs+=(pulseaudio)
-run_pkgs=(qt6-qpa-plugins)
+run_pkgs=(qt6-qpa-plugins espeak-ng sox)
 
 want=("${build_pkgs[@]}")
 case "${1:-build}" in

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Pelorin and runs the whole test suite headless. Installs what is missing first.
+# Builds Pelorin and runs the whole test suite headless (scripts/test.sh [ctest arguments]). Installs what is missing first.
 # Everything the run makes (temporary files, sockets, locks, the sound server's state) lives in
 # one run folder that is removed at the end; nothing is written into the real home.
 set -euo pipefail
@@ -30,4 +30,5 @@ if ! pactl info >/dev/null 2>&1; then
 fi
 
 cd "$top/build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600
+# Extra arguments go to ctest, e.g. --repeat until-fail:30 or -R tst_unit.
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600 "$@"
