@@ -11,7 +11,9 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/pelorin-test.XXXXXX")
 desktop_runtime=${XDG_RUNTIME_DIR:-}
 cleanup() {
   "$top/scripts/sound-server.sh" stop "$run"
-  rm -rf "$run"
+  # The sound server may still be writing its state as it ends: try again, and never let the
+  # clean-up change the tests' result.
+  rm -rf "$run" 2>/dev/null || { sleep 1; rm -rf "$run"; } || true
 }
 trap cleanup EXIT
 
