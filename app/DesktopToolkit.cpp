@@ -33,6 +33,20 @@ std::optional<QString> DesktopToolkit::GetOpenFileName(const QString& filter,
     return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> DesktopToolkit::GetSaveFileName(const QString& filter,
+                                                       const QString& defaultExt,
+                                                       const QString& suggestedName)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(FilterToQt(filter));
+    dialog.setDefaultSuffix(defaultExt);
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 void DesktopToolkit::ShowModal(QDialog& dialog)
 {
     dialog.exec();

@@ -9,6 +9,8 @@ public:
     int MsgBox(const QString& text, Buttons buttons, const QString& title) override;
     std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
                                            const QString& currentName) override;
+    std::optional<QString> GetSaveFileName(const QString& filter, const QString& defaultExt,
+                                           const QString& suggestedName) override;
     void ShowModal(QDialog& dialog) override;
     void Beep() override;
     void OpenUrl(const QString& url) override;

@@ -3,6 +3,7 @@
 #include "Toolkit.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
 
 Form_Help::Form_Help(QWidget* owner) : QWidget(owner, Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
@@ -21,6 +22,8 @@ Form_Help::Form_Help(QWidget* owner) : QWidget(owner, Qt::Window | Qt::MSWindows
     m_txtHelp->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_txtHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab stops of four average characters, so that the indented lines fit the window.
+    m_txtHelp->setTabStopDistance(4 * QFontMetricsF(m_txtHelp->font()).averageCharWidth());
     m_txtHelp->setPlainText(
         QString::fromLatin1(HelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }

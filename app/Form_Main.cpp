@@ -6,6 +6,7 @@
 #include "Form_Wave.h"
 #include "FrmSplash2.h"
 #include "InstanceGuard.h"
+#include "LineLogWindow.h"
 #include "LoadedWave.h"
 #include "MainWindowDesign.h"
 #include "NumberText.h"
@@ -32,6 +33,10 @@
 
 const QString Form_Main::ExitQuestion = QStringLiteral("A download is running. Stop it and exit?");
 
+const QString Form_Main::PortLeftText =
+    QStringLiteral("Pelorin is already running: this window leaves the serial port to it. Choose "
+                   "a port in the COM menu to use one here.");
+
 static void InitResources()
 {
     Q_INIT_RESOURCE(app); // the resources live in a static library
@@ -43,6 +48,9 @@ Form_Main::Form_Main(Toolkit& toolkit, AppState& state, RegEdit& settings, Insta
       m_instance(instance), m_wave(std::make_unique<LoadedWave>())
 {
     InitResources();
+    // The program ends when this window is unloaded and no help window is left open
+    // (EndProgramWhenNoWindowLeft); Qt's own rule would end it with a help window still open.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     setObjectName(QStringLiteral("Form_Main"));
     m_c = MainWindowDesign::Build(*this);
     setWindowIcon(QIcon(QStringLiteral(":/pelorin.png")));
@@ -94,6 +102,7 @@ void Form_Main::WireMenus()
         connect(m_c.mnuCOMsel[i], &QAction::triggered, m_serialCtl,
                 [this, i] { m_serialCtl->mnuCOMsel_Click(i); });
     }
+    connect(m_c.mnuLineLog, &QAction::triggered, this, &Form_Main::mnuLineLog_Click);
     connect(m_c.mnu_about, &QAction::triggered, this, &Form_Main::mnu_about_Click);
     connect(m_c.mnu_Pelorin_help, &QAction::triggered, this, &Form_Main::mnu_Pelorin_help_Click);
 }
@@ -114,6 +123,8 @@ void Form_Main::WireTimers()
             &SerialController::MSComm1_OnComm);
     connect(&m_serialCtl->MSComm1(), &SerialControl::portLost, m_serialCtl,
             &SerialController::MSComm1_PortLost);
+    connect(&m_serialCtl->MSComm1(), &SerialControl::lineAction, m_serialCtl,
+            &SerialController::MSComm1_LineAction);
     connect(m_c.Timer1, &QTimer::timeout, m_waveCtl, &WaveController::Timer1_Timer);
 }
 
@@ -157,7 +168,8 @@ void Form_Main::HandleEarlierInstance()
         }
         return InstanceGuard::EndTaskReply::NotFound;
     };
-    if (m_instance.EarlierInstanceRunning()) {
+    m_earlierInstance = m_instance.EarlierInstanceRunning();
+    if (m_earlierInstance) {
         m_instance.ActivateEarlier();
         EndTask(m_state.AppName);
     } else {
@@ -193,7 +205,13 @@ void Form_Main::RestoreSavedPort()
 {
     const QString saved = m_settings.GetRegSetting(AppState::AppTitle, QStringLiteral("FormInit"),
                                                    QStringLiteral("ComPort"), QString());
-    // From here on a failing step is skipped and the next one runs.
+    // From here on a failing step is skipped and the next one runs. Two instances never compete
+    // for one port: while the earlier one runs, this one opens none until the user chooses one.
+    if (!saved.isEmpty() && m_earlierInstance && m_instance.EarlierInstanceRunning()) {
+        m_state.ComPortNum = 0;
+        m_serialCtl->ShowError(PortLeftText, QStringLiteral("Form_Load"));
+        return;
+    }
     if (saved.isEmpty()) {
         m_state.ComPortNum = 0;
         return;
@@ -250,6 +268,20 @@ void Form_Main::mnu_Pelorin_help_Click()
     const QRect main = WindowGeometry::Outer(*this);
     m_helpWindow->move(main.left(), main.top() + Toolkit::TwipsToPixelsY(300));
     m_helpWindow->show();
+}
+
+LineLogWindow* Form_Main::LineLogView() const
+{
+    return m_lineLog;
+}
+
+void Form_Main::mnuLineLog_Click()
+{
+    if (!m_lineLog)
+        m_lineLog = new LineLogWindow(m_serialCtl->Recorder().Log(), m_toolkit, this);
+    m_lineLog->show();
+    m_lineLog->raise();
+    m_lineLog->activateWindow();
 }
 
 void Form_Main::closeEvent(QCloseEvent* event)
@@ -326,6 +358,8 @@ void Form_Main::Form_Unload()
         plot->close();
     if (m_helpWindow)
         m_helpWindow->close();
+    if (m_lineLog)
+        m_lineLog->close();
     m_serialCtl->BeginShutdown();
     m_serialCtl->ClosePortAtExit();
 }

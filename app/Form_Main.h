@@ -11,6 +11,7 @@
 struct AppState;
 class Form_Wave;
 class InstanceGuard;
+class LineLogWindow;
 class LoadedWave;
 class RegEdit;
 class SerialController;
@@ -37,6 +38,7 @@ public:
     void ExitWithoutQuestion();
 
     static const QString ExitQuestion;
+    static const QString PortLeftText;
 
     MainControls& Controls() { return m_c; }
     LoadedWave& Wave() { return *m_wave; }
@@ -46,6 +48,7 @@ public:
     Form_Wave* PlotWindow() const;
     Form_Help* HelpWindow() const { return m_helpWindow; }
     FrmSplash2* Splash() const { return m_splash; }
+    LineLogWindow* LineLogView() const;
     bool SplashShown() const { return m_splashShown; }
 
 protected:
@@ -62,6 +65,7 @@ private:
     void tmrSplash_Timer();
     void mnu_about_Click();
     void mnu_Pelorin_help_Click();
+    void mnuLineLog_Click();
     bool ReadyToUnload();
     void Form_Unload();
     void EndProgramWhenNoWindowLeft();
@@ -77,7 +81,9 @@ private:
     UnitController* m_unitCtl = nullptr;
     QPointer<Form_Help> m_helpWindow;
     QPointer<FrmSplash2> m_splash;
+    QPointer<LineLogWindow> m_lineLog;
     bool m_splashShown = false;
+    bool m_earlierInstance = false; // an earlier instance answered at start-up
     bool m_unloaded = false;
     bool m_exitPending = false; // a command is being ended for the exit
     bool m_exitWithoutQuestion = false;

@@ -75,9 +75,9 @@ void FrmSplash2::Timer1_Timer()
 
 void FrmSplash2::lblemail_Click()
 {
-    // The desktop's mail handler needs no verb, parameters or working folder (the Windows shell
-    // call used "C:\"); the caption, trailing blanks and all, forms the address.
-    m_toolkit.OpenUrl(QStringLiteral("mailto:") + m_lblemail->text());
+    // The desktop's mail handler needs no verb, parameters or working folder. The caption forms
+    // the address without its trailing blanks, which a mail program would keep as "%20%20".
+    m_toolkit.OpenUrl(QStringLiteral("mailto:") + m_lblemail->text().trimmed());
 }
 
 void FrmSplash2::keyPressEvent(QKeyEvent* event)

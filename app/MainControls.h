@@ -46,6 +46,7 @@ struct MainControls
     QAction* mnuExit = nullptr;
     QMenu* mnuCOM = nullptr;
     std::array<QAction*, 13> mnuCOMsel{}; // indices 1 to 12; 0 stays empty
+    QAction* mnuLineLog = nullptr;        // "Line Log", below the port items
     QMenu* mnu_help = nullptr;
     QAction* mnu_about = nullptr;
     QAction* mnu_Pelorin_help = nullptr;

@@ -1,6 +1,7 @@
 #include "MainWindowDesign.h"
 
 #include "ProgressBar.h"
+#include "StatusLine.h"
 #include "Toolkit.h"
 
 #include <QAction>
@@ -36,6 +37,18 @@ void SetPointSize(QWidget& w, double points)
     w.setFont(f);
 }
 
+// Option buttons are narrow for their captions in today's fonts: a smaller gap after the
+// indicator, and a smaller font where that is not enough, keep the whole caption in view.
+void FitCaption(QRadioButton& option)
+{
+    option.setStyleSheet(QStringLiteral("QRadioButton { spacing: 2px; }"));
+    for (double points = option.font().pointSizeF();
+         option.sizeHint().width() > option.width() && points > 6.0;) {
+        points -= 0.25;
+        SetPointSize(option, points);
+    }
+}
+
 template <typename T>
 T* Make(QWidget& parent, const char* name, const QString& text, int l, int t, int w, int h)
 {
@@ -49,12 +62,20 @@ QLineEdit* MakeText(QWidget& parent, const char* name, const QString& text, int 
                     int h)
 {
     auto* box = Make<QLineEdit>(parent, name, text, l, t, w, h);
+    // A text set by the program shows its start: " 1073739776" must not read "73739776". What
+    // the user types keeps the caret where it is typed.
+    box->setCursorPosition(0);
+    QObject::connect(box, &QLineEdit::textChanged, box, [box] {
+        if (!box->hasFocus())
+            box->setCursorPosition(0);
+    });
     return box;
 }
 
-QPlainTextEdit* MakeMultiLine(QWidget& parent, const char* name, int l, int t, int w, int h)
+template <typename Box = QPlainTextEdit>
+Box* MakeMultiLine(QWidget& parent, const char* name, int l, int t, int w, int h)
 {
-    auto* box = new QPlainTextEdit(&parent);
+    auto* box = new Box(&parent);
     box->setObjectName(QLatin1String(name));
     Toolkit::PlaceTwips(*box, l, t, w, h);
     return box;
@@ -173,8 +194,7 @@ void MainWindowDesign::BuildTextBoxes(QWidget& client, MainControls& c)
     c.ProgressBar1 = new ProgressBar(&client);
     c.ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     Toolkit::PlaceTwips(*c.ProgressBar1, 120, 2520, 5895, 255);
-    c.txtErr = MakeMultiLine(client, "txtErr", 120, 2880, 5895, 285);
-    c.txtErr->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.txtErr = MakeMultiLine<StatusLine>(client, "txtErr", 120, 2880, 5895, 285);
     c.txt_rply = MakeMultiLine(client, "txt_rply", 120, 3240, 5895, 855);
     c.txt_rply->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
@@ -187,6 +207,7 @@ void MainWindowDesign::BuildDestinationControls(QWidget& client, MainControls& c
                                        4170 + 360 * i, 1095, 375);
         opt->setObjectName(QStringLiteral("opt_Wav_type_%1").arg(i));
         SetBackground(*opt, OptionYellow);
+        FitCaption(*opt);
         c.opt_Wav_type[i] = opt;
     }
     struct Placement
@@ -231,6 +252,9 @@ void MainWindowDesign::BuildMenus(QMainWindow& window, MainControls& c)
         item->setData(QString()); // the tag
         c.mnuCOMsel[i] = item;
     }
+    c.mnuCOM->addSeparator();
+    c.mnuLineLog = c.mnuCOM->addAction(QStringLiteral("Line Log"));
+    c.mnuLineLog->setObjectName(QStringLiteral("mnuLineLog"));
 
     c.mnu_help = bar->addMenu(QStringLiteral("&Help"));
     c.mnu_help->setObjectName(QStringLiteral("mnu_help"));

@@ -36,6 +36,9 @@ public:
     // Like DoEvents, but sleeps until at least one event arrives (bounded by maxWaitMs), so that a
     // waiting loop never spins a core.
     virtual void WaitEvents(int maxWaitMs);
+    // Modal save-file dialog, starting at suggestedName; nullopt when the user cancels.
+    virtual std::optional<QString> GetSaveFileName(const QString& filter, const QString& defaultExt,
+                                                   const QString& suggestedName) = 0;
     // Shows a dialog modally and returns when it has closed.
     virtual void ShowModal(QDialog& dialog) = 0;
     virtual void Beep() = 0;

@@ -9,7 +9,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/pelorin-test.XXXXXX")
 desktop_runtime=${XDG_RUNTIME_DIR:-}
+x_pids=()
 cleanup() {
+  for pid in "${x_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   "$top/scripts/sound-server.sh" stop "$run"
   # The sound server may still be writing its state as it ends: try again, and never let the
   # clean-up change the tests' result.
@@ -32,5 +34,24 @@ if ! pactl info >/dev/null 2>&1; then
 fi
 
 cd "$top/build"
-# Extra arguments go to ctest, e.g. --repeat until-fail:30 or -R tst_unit.
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600 "$@"
+# Extra arguments go to both ctest runs, e.g. --repeat until-fail:30 or -R tst_unit.
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 600 -LE xcb "$@"
+
+# The window tests again on a private X server with a window manager, so that frames count.
+display=""
+for n in $(seq 70 99); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+done
+if [ -n "$display" ] && command -v Xvfb >/dev/null && command -v openbox >/dev/null; then
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+  x_pids+=($!)
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+fi
+if [ -n "$display" ] && [ -e "/tmp/.X11-unix/X${display#:}" ]; then
+  DISPLAY=$display openbox --sm-disable >"$run/openbox.log" 2>&1 &
+  x_pids+=($!)
+  sleep 1
+  DISPLAY=$display ctest --output-on-failure -j1 --timeout 600 -L xcb "$@"
+else
+  echo "test.sh: no X server could be started; the window tests under a window manager are skipped" >&2
+fi

@@ -42,6 +42,17 @@ void PortMenu::check(int slot)
     m_c.mnuCOMsel[slot]->setChecked(true);
 }
 
+void PortMenu::checkPort(int port)
+{
+    bool found = false;
+    for (int i = 1; i <= Items; ++i) {
+        QAction* item = m_c.mnuCOMsel[i];
+        const bool names = !found && item->isVisible() && NumberText::Val(tag(i)) == port;
+        item->setChecked(names);
+        found = found || names;
+    }
+}
+
 QString PortMenu::tag(int slot) const
 {
     return m_c.mnuCOMsel[slot]->data().toString();

@@ -22,6 +22,8 @@ public:
     void hideFrom(int slot);
     void uncheckAll();
     void check(int slot);
+    // The check mark on the first listed item that names port n, on no other item.
+    void checkPort(int port);
     QString tag(int slot) const;
 
 private:

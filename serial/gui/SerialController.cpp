@@ -1,6 +1,7 @@
 #include "SerialController.h"
 
 #include "AppState.h"
+#include "HoldScope.h"
 #include "LineEventText.h"
 #include "MainControls.h"
 #include "NumberText.h"
@@ -8,6 +9,8 @@
 #include "PortTable.h"
 #include "RegEdit.h"
 #include "ReplyAssembler.h"
+#include "StartComText.h"
+#include "StatusLine.h"
 #include "Toolkit.h"
 
 #include <QAction>
@@ -23,20 +26,6 @@
 #include <new>
 
 namespace {
-
-// Counts the calls that hold their caller inside the control's output, so that nothing closes
-// the port under them.
-class HoldScope
-{
-public:
-    explicit HoldScope(int& count) : m_count(count) { ++m_count; }
-    ~HoldScope() { --m_count; }
-    HoldScope(const HoldScope&) = delete;
-    HoldScope& operator=(const HoldScope&) = delete;
-
-private:
-    int& m_count;
-};
 
 bool isLoss(int number)
 {
@@ -75,6 +64,7 @@ void SerialController::DetermineValidPorts()
     m_ports->registerDevices(m_listDevices ? m_listDevices() : QList<PortCandidate>());
     if (m_comm->PortOpen())
         m_comm->setPortOpen(false);
+    m_recorder.setProbing(true);
     int slot = 1;
     for (int port = PortTable::FirstPort; port <= PortTable::LastPort; ++port) {
         if (!ProbePort(port)) {
@@ -86,6 +76,8 @@ void SerialController::DetermineValidPorts()
             break; // ports above the twelfth are not tried
     }
     m_menu->hideFrom(slot);
+    m_recorder.setProbing(false);
+    m_recorder.Event(QStringLiteral("probe: %1 ports listed").arg(slot - 1));
     StartCom();
 }
 
@@ -135,6 +127,10 @@ void SerialController::tmr_Delay_Timer()
         m_state.ProbeRequested = false;
         DetermineValidPorts();
     }
+    // The five seconds of a report run while the box is on screen: a report made while the
+    // splash hides the main window is still there when the window appears.
+    if (!m_c.txtErr->isVisible())
+        return;
     if (m_state.ErrorTicks > 0) {
         --m_state.ErrorTicks;
     } else if (m_state.ErrorTicks == 0) {
@@ -173,23 +169,11 @@ bool SerialController::StartComFailed(const CommError& error, const QString& ste
     if (error.number == m_lastStartComError)
         return true;
     m_menu->uncheckAll();
-    const QString port = NumberText::Plain(m_state.ComPortNum);
-    QString text;
-    bool goOn = true;
-    if (error.number == CommError::InvalidPort) {
-        text = QStringLiteral("Invalid Port Number - Com-") + port +
-               QStringLiteral(" can't be used as a device interface.");
-    } else if (error.number == CommError::PortInUse) {
-        text = QStringLiteral("Port in use by another process - Com-") + port +
-               QStringLiteral(" is not available.");
-    } else {
-        text = QStringLiteral("Error # ") + NumberText::Str(error.number) +
-               QStringLiteral(": In DetermineValidPorts") + QLatin1Char('\r') + error.description;
-        goOn = false;
-    }
+    const QString text = StartComText(error, m_state.ComPortNum);
     ShowError(text, QStringLiteral("StartCom ") + step);
+    m_recorder.Event(StatusLine::OneLine(text) + QLatin1Char(' ') + step);
     m_lastStartComError = error.number;
-    return goOn;
+    return StartComGoesOn(error);
 }
 
 void SerialController::FinishStartCom()
@@ -199,6 +183,7 @@ void SerialController::FinishStartCom()
         return;
     }
     SetLinkColour(LinkCyan);
+    m_menu->checkPort(m_state.ComPortNum); // the check mark names the port in use
     m_c.tmrComInit->start();
     // A working link ends the run of failures: the next failure is news again.
     m_lastStartComError = 0;
@@ -233,6 +218,7 @@ bool SerialController::SendCom(const QByteArray& text)
     CommError sent;
     {
         HoldScope hold(m_holding);
+        m_recorder.Sent(text);
         sent = m_comm->Output(text);
     }
     if (self && !sent.ok())
@@ -295,6 +281,7 @@ void SerialController::MSComm1_OnComm()
     }
     // Breaks, framing and parity errors reach the technician, not only a full transmit buffer.
     ShowError(eventText, OnCommSource);
+    m_recorder.Event(eventText);
 }
 
 void SerialController::OnCommFailed(const CommError& error, int code, const QString& eventText)
@@ -314,12 +301,18 @@ void SerialController::MSComm1_PortLost(const CommError& error)
     ReportLoss(error);
 }
 
+void SerialController::MSComm1_LineAction(SerialControl::LineAction action)
+{
+    m_recorder.LineAction(action, m_comm->CommPort());
+}
+
 void SerialController::ReportLoss(const CommError& error)
 {
     if (m_lossReported)
         return;
     m_lossReported = true;
     ShowError(error.description, OnCommSource);
+    m_recorder.Event(error.description);
     ReceiveFailedB();
 }
 
@@ -348,6 +341,7 @@ bool SerialController::ReadWaiting()
         }
         if (bytes.isEmpty())
             return false;
+        m_recorder.Received(bytes);
         m_state.RxBuffer.append(bytes);
     }
     return true;
@@ -374,9 +368,9 @@ void SerialController::AppendToReplyBox(const QString& addition)
 {
     const QString text = appendToReplyBox(m_c.txt_rply->toPlainText(), addition);
     m_c.txt_rply->setPlainText(text);
-    QTextCursor caret = m_c.txt_rply->textCursor();
-    caret.setPosition(std::min<int>(500, m_c.txt_rply->document()->characterCount() - 1));
-    m_c.txt_rply->setTextCursor(caret);
+    // The caret goes to the end, so the unit's newest answer is the one in view.
+    m_c.txt_rply->moveCursor(QTextCursor::End);
+    m_c.txt_rply->ensureCursorVisible();
 }
 
 void SerialController::RecvDataFailed(const QString& description, const QString& step)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineRecorder.h"
 #include "PortCandidate.h"
 #include "SerialControl.h"
 
@@ -63,6 +64,9 @@ public:
     void ClosePortAtExit();
 
     SerialControl& MSComm1() { return *m_comm; }
+    LineRecorder& Recorder() { return m_recorder; }
+    // The control's line actions, for the line log.
+    void MSComm1_LineAction(SerialControl::LineAction action);
     PortTable& Ports() { return *m_ports; }
     // Where the probe learns of the system's serial devices, which it numbers before probing
     // (the system's own list unless replaced, e.g. by an empty one in tests).
@@ -95,6 +99,7 @@ private:
     std::unique_ptr<PortMenu> m_menu;
     SerialControl* m_comm; // MSComm1, child of this controller
     std::function<QList<PortCandidate>()> m_listDevices;
+    LineRecorder m_recorder;
     qint32 m_lastStartComError = 0;
     int m_holding = 0;           // SendCom/DrainOutput calls holding their caller
     bool m_lossReported = false; // the current loss of the port has been shown

@@ -5,14 +5,17 @@
 #include "MainWindowFixture.h"
 #include "Toolkit.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QUuid>
 
 class TestMainStartup : public QObject
 {
@@ -25,6 +28,9 @@ private Q_SLOTS:
     void plotWindowBelowMain();
     void savedPort_data();
     void savedPort();
+    void boxesShowStart_data();
+    void boxesShowStart();
+    void secondStartLeavesPort();
 };
 
 namespace {
@@ -110,6 +116,12 @@ void TestMainStartup::controls()
     QObject* object = w.findChild<QObject*>(name);
     QVERIFY2(object, qPrintable(name));
     QCOMPARE(StateOf(object), state);
+    if (auto* button = qobject_cast<QAbstractButton*>(object)) { // the whole caption shows
+        const int needed = qobject_cast<QRadioButton*>(button)
+                               ? button->sizeHint().width()
+                               : button->fontMetrics().horizontalAdvance(button->text()) + 6;
+        QVERIFY2(needed <= button->width(), qPrintable(QString::number(needed)));
+    }
     if (!twips.isNull())
         QCOMPARE(qobject_cast<QWidget*>(object)->geometry(),
                  QRect(Toolkit::TwipsToPixelsX(twips.x()), Toolkit::TwipsToPixelsY(twips.y()),
@@ -132,7 +144,8 @@ void TestMainStartup::windowDesign()
     for (QAction* top : w.menuBar()->actions())
         titles << top->text();
     QCOMPARE(titles, (QStringList{"&File", "COM", "&Help"}));
-    QCOMPARE(c.mnuCOM->actions().size(), 12);
+    QCOMPARE(c.mnuCOM->actions().size(), 14); // the port items, a separator, "Line Log"
+    QCOMPARE(c.mnuCOM->actions().last(), c.mnuLineLog);
     QVERIFY(!w.Wave().FileOpen);
 }
 
@@ -179,6 +192,44 @@ void TestMainStartup::savedPort()
     const QString path = RegEdit::ComposePath(AppState::AppTitle, "FormInit", "ComPort");
     QCOMPARE(f.settings->RegReadValue(path, QStringLiteral("<missing>")),
              saved.isNull() ? QString() : saved);
+}
+
+void TestMainStartup::boxesShowStart_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("transfer size") << "txt_Xfr_Siz"
+                                   << " 1073739776";
+    QTest::newRow("failed open") << "txtRate"
+                                 << "Open failed.";
+    QTest::newRow("long path") << "Text1"
+                               << "/home/technician/sounds/station/" + QString(80, 'x');
+}
+
+void TestMainStartup::boxesShowStart()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    w.show();
+    auto* box = w.findChild<QLineEdit*>(name);
+    box->setText(text);
+    QCOMPARE(box->cursorPosition(), 0);
+}
+
+void TestMainStartup::secondStartLeavesPort()
+{
+    // An earlier instance of the same title answers: the new window opens no port and says so.
+    MainWindowFixture f;
+    const QString title = "PelorinTest-earlier-" + QUuid::createUuid().toString(QUuid::Id128);
+    InstanceGuard earlier(title);
+    QVERIFY(earlier.Listen());
+    f.instance = std::make_unique<InstanceGuard>(title);
+    f.settings->SaveRegSetting(AppState::AppTitle, "FormInit", "ComPort", " 3");
+    Form_Main& w = f.Create();
+    QCOMPARE(int(f.state.ComPortNum), 0);
+    QCOMPARE(w.Controls().txtErr->toPlainText(), Form_Main::PortLeftText + " Form_Load");
 }
 
 QTEST_MAIN(TestMainStartup)

@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 #include "PtyPair.h"
 #include "SerialController.h"
+#include "StatusLine.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -31,7 +32,7 @@ public:
 
     MainWindowFixture f;
     std::vector<std::unique_ptr<PtyPair>> ptys;
-    QStringList errorLines; // each non-empty text txtErr was given, in order
+    QStringList errorLines; // each non-empty text txtErr was given, whole, in order
     QList<SerialControl::LineAction> actions;
     int events = 0; // OnComm events of the control
 
@@ -40,10 +41,8 @@ public:
     {
         Form_Main& w = f.Create(false);
         ctl().setDeviceLister([] { return QList<PortCandidate>(); });
-        QObject::connect(c().txtErr, &QPlainTextEdit::textChanged, c().txtErr, [this] {
-            if (!errorText().isEmpty())
-                errorLines << errorText();
-        });
+        QObject::connect(statusLine(), &StatusLine::textShown, c().txtErr,
+                         [this](const QString& whole) { errorLines << whole; });
         QObject::connect(&ctl().MSComm1(), &SerialControl::lineAction, c().txtErr,
                          [this](SerialControl::LineAction a) { actions << a; });
         QObject::connect(&ctl().MSComm1(), &SerialControl::OnComm, c().txtErr,
@@ -100,6 +99,15 @@ public:
     bool portOpen() { return ctl().MSComm1().PortOpen(); }
     QString reply() { return c().txt_rply->toPlainText(); }
     QString errorText() { return c().txtErr->toPlainText(); }
+    StatusLine* statusLine() { return qobject_cast<StatusLine*>(c().txtErr); }
+    // The line log's lines without their time column.
+    QStringList logLines()
+    {
+        QStringList lines = ctl().Recorder().Log().linesFrom(0);
+        for (QString& line : lines)
+            line.remove(0, LineLog::lineHead(0, LineLog::Direction::Sent).size() - 3);
+        return lines;
+    }
 
     // Caption and tag of the visible items as "COM3| 3"; positions of the checked items.
     QStringList visibleItems()

@@ -162,6 +162,13 @@ void TestSerialGuiLink::startComFailures()
     QVERIFY2(line == shown || described, qPrintable(line));
     if (kind == "permission")
         QVERIFY2(line.contains("usermod -aG"), qPrintable(line));
+    // On screen one line, from its start; the whole text stays with the box after it empties.
+    QCOMPARE(w.errorText(), StatusLine::OneLine(line));
+    QCOMPARE(w.errorText().contains('\n'), false);
+    QCOMPARE(w.c().txtErr->textCursor().position(), 0);
+    w.c().txtErr->clear();
+    QCOMPARE(w.statusLine()->WholeText(), line);
+    QVERIFY(w.c().txtErr->toolTip().contains(line.section('\n', -1).toHtmlEscaped()));
     QCOMPARE(w.f.state.ErrorTicks, 200);
     // The same failure again, through StartCom and through SendCom: only red, nothing shown.
     for (const bool viaSend : {false, true}) {
@@ -180,6 +187,12 @@ void TestSerialGuiLink::startComFailures()
     QCOMPARE(w.errorLines.size(), 2);
     QVERIFY(wasMissing ? w.errorLines[1].startsWith("Error #  8006: In DetermineValidPorts\n")
                        : w.errorLines[1] == SerialWindow::missingText(8));
+    // Port 8 works again: the check mark returns to the item of the port in use.
+    w.attachPty(8);
+    w.ctl().DetermineValidPorts();
+    QVERIFY(w.portOpen());
+    QCOMPARE(w.visibleItems().value(w.checkedItems().value(0) - 1), "COM8| 8");
+    QCOMPARE(w.checkedItems().size(), 1);
 }
 
 void TestSerialGuiLink::linesDroppedBeforeEveryClose()

@@ -1,8 +1,11 @@
 // The main window's serial link against the unit simulator on its pseudo-terminal: a blank check
 // answered into the reply box, and a paced write that takes as long as a 9600-baud line.
+#include "LineLogWindow.h"
 #include "SerialWindow.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QtTest>
 
@@ -40,8 +43,24 @@ void TestSerialGuiSim::blankCheckAnswered()
     // The echo of the four command bytes, then the answer: one line of at least 11 bytes.
     SerialWindow w;
     QVERIFY(start(w, "0"));
+    w.c().mnuLineLog->trigger(); // COM > Line Log, open while the exchange runs
+    LineLogWindow* view = w.f.window->LineLogView();
+    QVERIFY(view && view->isVisible());
     w.ctl().SendCom("QXBS");
     QTRY_COMPARE(w.reply(), QString(" QXBSQXERA"));
+    // The log holds the exchange byte for byte, after the port's opening.
+    const QStringList log = w.logLines();
+    QCOMPARE(log.mid(log.indexOf("TX QXBS")), QStringList({"TX QXBS", "RX QXBSQXERA[0D 0A]"}));
+    QVERIFY(log.indexOf("-- COM1 opened") >= 0 && log.indexOf("-- COM1 opened") < log.size() - 2);
+    // The window follows it; File > Save As writes the whole log.
+    QTRY_VERIFY(view->View()->toPlainText().endsWith("RX QXBSQXERA[0D 0A]"));
+    const QString saved = w.f.dir.filePath("log.txt");
+    w.f.toolkit.fileAnswers.enqueue(saved);
+    QVERIFY(view->SaveAs());
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), w.ctl().Recorder().Log().text().toUtf8());
+    QCOMPARE(view->View()->toPlainText() + '\n', w.ctl().Recorder().Log().text());
 }
 
 void TestSerialGuiSim::pacedWrite()

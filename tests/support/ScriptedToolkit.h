@@ -30,6 +30,12 @@ public:
     int MsgBox(const QString& text, Buttons buttons, const QString& title) override;
     std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
                                            const QString& currentName) override;
+    // Answered from fileAnswers too.
+    std::optional<QString> GetSaveFileName(const QString& filter, const QString& defaultExt,
+                                           const QString& suggestedName) override
+    {
+        return GetOpenFileName(filter, defaultExt, suggestedName);
+    }
     void ShowModal(QDialog& dialog) override;
     void Beep() override { ++beeps; }
     void OpenUrl(const QString& url) override { openedUrls << url; }

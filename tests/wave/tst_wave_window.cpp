@@ -10,6 +10,7 @@
 #include "SinkRecorder.h"
 #include "WavBuilder.h"
 #include "WaveController.h"
+#include "WindowGeometry.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -152,6 +153,9 @@ void TestWaveWindow::plotWindow()
     MainWindowFixture f;
     Form_Main& w = f.Create();
     w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    if (QGuiApplication::platformName() == "xcb") // wait for the window manager's frame
+        QTRY_VERIFY(!WindowGeometry::Frame(w).isNull());
     QPushButton* view = w.Controls().btn_View;
     QPointer<Form_Wave> plot = w.PlotWindow();
     const auto expected = [&] {
@@ -166,8 +170,13 @@ void TestWaveWindow::plotWindow()
         QCOMPARE(view->text(), visible ? "Hide Plot" : "View Plot");
     }
     QVERIFY(QTest::qWaitForWindowExposed(plot));
+    // Below the main window, its width and half its height, frames included; the picture laid
+    // out in that size from the first showing on.
+    const QRect main = WindowGeometry::Outer(w);
+    QTRY_COMPARE(WindowGeometry::Outer(*plot),
+                 QRect(main.left(), main.bottom() + 1, main.width(), int(main.height() * 0.5)));
     QCOMPARE(plot->Traces().size(), 2);
-    QCOMPARE(plot->Traces(), expected());
+    QTRY_COMPARE(plot->Traces(), expected());
     w.Controls().HScroll1->setValue(500); // redrawn at once
     QCOMPARE(plot->Traces(), expected());
 

@@ -18,13 +18,14 @@ Form_Wave::Form_Wave(const LoadedWave& wave, QWidget* owner)
 
 QSize Form_Wave::OuterTwips() const
 {
-    const QRect outer = WindowGeometry::Outer(*this);
+    const QRect outer = WindowGeometry::Outer(*this, parentWidget());
     return QSize(Toolkit::PixelsToTwipsX(outer.width()), Toolkit::PixelsToTwipsY(outer.height()));
 }
 
 void Form_Wave::DrawWaves()
 {
     const QSize outer = OuterTwips();
+    m_drawnFor = outer;
     m_traces = PlotGeometry::Traces(m_wave, outer.width(), outer.height());
     update();
 }
@@ -47,6 +48,14 @@ void Form_Wave::paintEvent(QPaintEvent*)
 void Form_Wave::resizeEvent(QResizeEvent*)
 {
     DrawWaves();
+}
+
+void Form_Wave::moveEvent(QMoveEvent*)
+{
+    // The window manager's frame arrives as a move; a frame other than the one expected changes
+    // the outer size the picture is laid out in.
+    if (OuterTwips() != m_drawnFor)
+        DrawWaves();
 }
 
 void Form_Wave::closeEvent(QCloseEvent* event)

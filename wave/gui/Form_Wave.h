@@ -27,9 +27,11 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     const LoadedWave& m_wave;
     QList<PlotGeometry::Trace> m_traces;
+    QSize m_drawnFor; // the outer size in twips of the last DrawWaves
 };

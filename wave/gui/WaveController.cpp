@@ -197,6 +197,8 @@ void WaveController::StopPlayback()
 void WaveController::PlacePlotBelowMain(double heightFactor)
 {
     const QRect main = WindowGeometry::Outer(m_main);
-    WindowGeometry::SetOuter(*m_plot, QRect(main.left(), main.top() + main.height(), main.width(),
-                                            static_cast<int>(main.height() * heightFactor)));
+    WindowGeometry::SetOuter(*m_plot,
+                             QRect(main.left(), main.top() + main.height(), main.width(),
+                                   static_cast<int>(main.height() * heightFactor)),
+                             &m_main);
 }
