@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 const uchar* LoadedWave::bytesAt(qint32 n, int byteInFrame, int width) const
 {
     if (n < 0)
@@ -60,4 +62,12 @@ double LoadedWave::FirstChannel(qint32 n) const
         return left;
     }
     return wide ? ReadSampleMono16(n) : ReadSampleMono8(n);
+}
+
+std::vector<double> LoadedWave::FirstChannelValues(qint32 start, qint32 count) const
+{
+    std::vector<double> values(static_cast<size_t>(std::max(count, 0)));
+    for (qint32 i = 0; i < count; ++i)
+        values[static_cast<size_t>(i)] = FirstChannel(start + i);
+    return values;
 }

@@ -4,6 +4,7 @@
 #include "WaveFormat.h"
 
 #include <atomic>
+#include <vector>
 
 // The one in-memory wave file. FileOpen true means Format, DataSize, SampleData and SampleCount
 // all describe the last successfully loaded file; nothing may use the samples otherwise.
@@ -32,6 +33,8 @@ public:
     // The first channel of frame n, read the way every consumer reads it: the stereo pair when
     // Channels is 2, the 16-bit accessor when BitsPerSample is 16, 8-bit otherwise.
     double FirstChannel(qint32 n) const;
+    // FirstChannel of the count frames from start on, read once (what a download sends).
+    std::vector<double> FirstChannelValues(qint32 start, qint32 count) const;
 
 private:
     double sample16(qint32 n, int byteInFrame) const;

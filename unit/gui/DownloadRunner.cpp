@@ -43,7 +43,7 @@ std::optional<UnitSession::Result> DownloadRunner::Run(WaveDestination dest)
     // during the download cannot mix two sources into one stream.
     UnitSession::Download download{.dest = dest,
                                    .bitsPerSample = m_wave.Format.BitsPerSample,
-                                   .values = SliceValues(size),
+                                   .values = m_wave.FirstChannelValues(m_wave.SliceStart, size),
                                    .level = [this] { return m_c.HScroll_gain->value(); }};
     const QString copyName = CopyFile::CopyFileName(m_c.Text1->text());
     m_c.txtErr->setPlainText(DownloadingText);
@@ -73,14 +73,6 @@ bool DownloadRunner::AgreeSize(WaveDestination dest, qint32& size)
     size = UnitProtocol::MaxDownloadSamples;
     m_c.txt_Xfr_Siz->setText(QString::number(size));
     return true;
-}
-
-std::vector<double> DownloadRunner::SliceValues(qint32 size) const
-{
-    std::vector<double> values(static_cast<size_t>(std::max(size, 0)));
-    for (qint32 i = 0; i < size; ++i)
-        values[static_cast<size_t>(i)] = m_wave.FirstChannel(m_wave.SliceStart + i);
-    return values;
 }
 
 void DownloadRunner::ShowProgress(double percent)

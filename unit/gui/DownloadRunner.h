@@ -33,7 +33,6 @@ public:
 
 private:
     bool AgreeSize(WaveDestination dest, qint32& size);
-    std::vector<double> SliceValues(qint32 size) const;
     void ShowProgress(double percent);
     void ShowEnd(UnitSession::Result result, const QString& copyName);
 
