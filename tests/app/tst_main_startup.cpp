@@ -24,6 +24,7 @@ class TestMainStartup : public QObject
 private Q_SLOTS:
     void controls_data();
     void controls();
+    void captionsFit();
     void windowDesign();
     void plotWindowBelowMain();
     void savedPort_data();
@@ -54,79 +55,45 @@ void TestMainStartup::controls_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("state");
-    QTest::addColumn<QRect>("twips"); // null for menu items and timers
-    auto row = [](const char* name, const char* state, QRect twips = {}) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(state) << twips;
+    auto row = [](const char* name, const char* state) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(state);
     };
-    row("Command1", "Open File", {120, 150, 975, 375});
-    row("Text1", "", {1200, 120, 4755, 375});
-    row("Command2", "Play [disabled]", {120, 750, 975, 375});
-    row("Command3", "Stop [disabled]", {1320, 750, 975, 375});
-    row("btn_View", "View Plot [disabled]", {2520, 750, 975, 375});
-    row("txt_rel_gain", "Download Attenuation  0.0 Db ", {3600, 600, 2415, 255});
-    // Sliders report a thumb drag once, at its release: no tracking.
-    row("HScroll_gain", "1..100 by 1/20 at 100", {3600, 840, 2415, 255});
-    row("Label1", "Start Pos", {120, 1230, 675, 255});
-    row("HScroll1", "0..1000 by 1/32 at 0", {870, 1230, 5145, 255});
-    row("Label2_0", "End Pos", {120, 1590, 675, 255});
-    row("HScroll2", "0..1000 by 1/32 at 1000", {870, 1590, 5145, 255});
-    row("Label2_1", "COM:", {240, 1920, 405, 225});
-    row("Label2_2", "Bit Rate", {900, 1920, 795, 225});
-    row("Label2_5", "Bits", {1950, 1920, 405, 225});
-    row("Label2_6", "Channels", {2610, 1920, 735, 225});
-    row("Label2_3", "Transfer Size", {3420, 1920, 1005, 225});
-    row("Label2_4", "Transfered", {5070, 1920, 855, 225});
-    row("txtCom", "txtcom", {150, 2160, 585, 285});
-    row("txtRate", "", {990, 2160, 585, 285});
-    row("txt_Bits", "", {1830, 2160, 585, 285});
-    row("txt_Chan", "", {2670, 2160, 585, 285});
-    // Setting End Pos to 1000 runs its change handler, which shows the empty slice of no file.
-    row("txt_Xfr_Siz", " 0", {3510, 2160, 855, 285});
-    row("txt_Xfred", "", {4980, 2160, 1005, 285});
-    row("ProgressBar1", "", {120, 2520, 5895, 255});
-    row("txtErr", "", {120, 2880, 5895, 285});
-    row("txt_rply", "", {120, 3240, 5895, 855});
-    row("opt_Wav_type_0", "Station ID", {120, 4170, 1095, 375});
-    row("opt_Wav_type_1", "Channel ID", {120, 4530, 1095, 375});
-    row("opt_Wav_type_2", "Pink File", {120, 4890, 1095, 375});
-    row("btn_snd_ST_ID_0", "Send Station ID [disabled]", {1320, 4800, 1545, 465});
-    row("btn_snd_ST_ID_1", "Erase Station ID [disabled]", {1320, 4200, 1545, 465});
-    row("btn_snd_ST_ID_2", "Stop Transfer [disabled]", {3000, 4800, 1545, 465});
-    row("btn_snd_ST_ID_3", "Send CR", {4680, 4200, 1335, 465});
-    row("btn_snd_ST_ID_4", "Blank Check", {3000, 4200, 1545, 465});
-    row("btnEXIT", "Exit", {4680, 4770, 1335, 465});
-    row("mnu_File_Open", "Open File");
-    row("mnuExit", "Exit");
-    row("mnu_about", "&About");
-    row("mnu_Pelorin_help", "Pelorin Help");
+    // What start-up leaves enabled, running or shown: nothing that needs a file or a running
+    // command is offered before it exists.
+    row("Command2", "Play [disabled]");
+    row("btn_View", "View Plot [disabled]");
+    row("HScroll_gain", "1..100 by 1/20 at 100"); // sliders report a drag once, at its release
+    row("HScroll1", "0..1000 by 1/32 at 0");
+    row("txt_Xfr_Siz", " 0"); // End Pos at 1000 runs its handler: the empty slice of no file
+    row("btn_snd_ST_ID_0", "Send Station ID [disabled]");
+    row("btn_snd_ST_ID_1", "Erase Station ID [disabled]");
+    row("btn_snd_ST_ID_2", "Stop Transfer [disabled]");
+    row("btn_snd_ST_ID_4", "Blank Check");
     row("tmrSplash", "100 ms running");
-    row("Timer_erase", "100 ms running");
-    row("tmr_Delay", "25 ms running");
     row("tmrComInit", "100 ms");
-    row("Timer1", "100 ms");
 }
 
 void TestMainStartup::controls()
 {
     QFETCH(QString, name);
     QFETCH(QString, state);
-    QFETCH(QRect, twips);
     MainWindowFixture f;
     Form_Main& w = f.Create(true, true); // with the splash timer as start-up leaves it
     QObject* object = w.findChild<QObject*>(name);
     QVERIFY2(object, qPrintable(name));
     QCOMPARE(StateOf(object), state);
-    if (auto* button = qobject_cast<QAbstractButton*>(object)) { // the whole caption shows
+}
+
+void TestMainStartup::captionsFit()
+{
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    for (QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
         const int needed = qobject_cast<QRadioButton*>(button)
                                ? button->sizeHint().width()
                                : button->fontMetrics().horizontalAdvance(button->text()) + 6;
-        QVERIFY2(needed <= button->width(), qPrintable(QString::number(needed)));
+        QVERIFY2(needed <= button->width(), qPrintable(button->text()));
     }
-    if (!twips.isNull())
-        QCOMPARE(qobject_cast<QWidget*>(object)->geometry(),
-                 QRect(Toolkit::TwipsToPixelsX(twips.x()), Toolkit::TwipsToPixelsY(twips.y()),
-                       Toolkit::TwipsToPixelsX(twips.width()),
-                       Toolkit::TwipsToPixelsY(twips.height())));
 }
 
 void TestMainStartup::windowDesign()

@@ -19,31 +19,14 @@ class TestSecondaryWindows : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void splashDesign();
     void splashClosing_data();
     void splashClosing();
     void startupSplashHidesMainWindow();
     void aboutTwiceKeepsCountdown();
-    void helpText();
     void helpWindowsPlacedBelowMainTop();
     void shutdown_data();
     void shutdown();
 };
-
-void TestSecondaryWindows::splashDesign()
-{
-    ScriptedToolkit toolkit;
-    FrmSplash2 splash(toolkit);
-    QCOMPARE(splash.lblVersion()->text(), QStringLiteral("Version 1.0.16 "));
-    QCOMPARE(splash.Label1()->text(), QStringLiteral("Orvanta"));
-    QCOMPARE(splash.Label2()->text(), QStringLiteral(" Wave File Programmer"));
-    QVERIFY(splash.lblemail()->text().endsWith(QStringLiteral("  ")));
-    QVERIFY(splash.lblemail()->font().underline());
-    QCOMPARE(splash.TicksLeft(), 4);
-    QCOMPARE(splash.Timer1()->interval(), 1000);
-    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(splash.size(), QSize(Toolkit::TwipsToPixelsX(4815), Toolkit::TwipsToPixelsY(3810)));
-}
 
 void TestSecondaryWindows::splashClosing_data()
 {
@@ -142,24 +125,6 @@ void TestSecondaryWindows::aboutTwiceKeepsCountdown()
     QCOMPARE(w.Splash(), first.data()); // brought forward, not a new window
     QVERIFY(first->TicksLeft() <= left);
     QTRY_VERIFY(first.isNull());
-}
-
-void TestSecondaryWindows::helpText()
-{
-    const QByteArray text = Form_Help::HelpText();
-    QVERIFY(text.startsWith("Pelorin help file.\r\n") && text.endsWith("\r\nEnd\r\n"));
-    const QList<QByteArray> lines = text.chopped(2).split('\n');
-    for (const QByteArray& line : lines)
-        QVERIFY2(line.endsWith('\r') || line == "End", line.constData()); // CR LF throughout
-    QVERIFY(lines.size() >= 120 && lines.size() <= 145);
-    QCOMPARE(lines.count(QByteArray(19, '=') + "\r"), 7); // around six sections, title and "End"
-    qsizetype at = 0;
-    for (const char* heading : {"Splash Screen:", "Tabs:", "Buttons:", "Sliders:", "Radio Buttons:",
-                                "Manual Command Structure:"}) {
-        const qsizetype found = text.indexOf(heading, at);
-        QVERIFY2(found > at, heading); // present and in order
-        at = found;
-    }
 }
 
 void TestSecondaryWindows::helpWindowsPlacedBelowMainTop()
