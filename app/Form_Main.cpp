@@ -13,6 +13,7 @@
 #include "ProgressBar.h"
 #include "RegEdit.h"
 #include "SerialController.h"
+#include "StoreNotices.h"
 #include "Toolkit.h"
 #include "UnitController.h"
 #include "UnitSession.h"
@@ -117,6 +118,8 @@ void Form_Main::WireTimers()
     connect(m_waveCtl, &WaveController::waveChanged, &m_unitCtl->Buttons(),
             &CommandButtons::Refresh);
     connect(m_c.tmr_Delay, &QTimer::timeout, m_serialCtl, &SerialController::tmr_Delay_Timer);
+    connect(m_c.tmr_Delay, &QTimer::timeout, m_serialCtl,
+            [this] { ShowStoreNotices(*m_serialCtl, m_settings); });
     connect(m_c.tmrComInit, &QTimer::timeout, m_serialCtl, &SerialController::tmrComInit_Timer);
     // The serial control's communication event and its report of a lost port.
     connect(&m_serialCtl->MSComm1(), &SerialControl::OnComm, m_serialCtl,

@@ -1,5 +1,7 @@
 #include "DeviceAccess.h"
 
+#include "PortHolder.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -32,6 +34,15 @@ CommError inUse(const QString& path)
 {
     return {CommError::PortInUse,
             QStringLiteral("Port already open: %1 is in use by another program").arg(path)};
+}
+
+CommError heldBy(const PortHolder* holder, const QString& path)
+{
+    if (holder) {
+        if (const PortHolder::Hold hold = holder->check(path); hold.held)
+            return {CommError::PortInUse, hold.text(path)};
+    }
+    return {};
 }
 
 // errno of a plain open of the device, 0 when it opens; sets *isTerminal.
@@ -67,7 +78,8 @@ QString DeviceAccess::permissionText(const QString& path)
         .arg(path, groupName);
 }
 
-CommError DeviceAccess::checkBeforeOpen(const QString& path)
+CommError DeviceAccess::checkBeforeOpen(const QString& path, const QString& refusal,
+                                        const PortHolder* holder)
 {
     struct stat info
     {
@@ -84,12 +96,18 @@ CommError DeviceAccess::checkBeforeOpen(const QString& path)
     }
     if (!S_ISCHR(info.st_mode))
         return notSerial(path);
+    if (!refusal.isEmpty())
+        return {CommError::NotSerialDevice, refusal};
+    if (const CommError held = heldBy(holder, path); !held.ok())
+        return held;
     return {};
 }
 
 CommError DeviceAccess::classifyOpenFailure(const QString& path, QSerialPort::SerialPortError error,
-                                            const QString& errorText)
+                                            const QString& errorText, const PortHolder* holder)
 {
+    if (const CommError held = heldBy(holder, path); !held.ok())
+        return held;
     if (error == QSerialPort::DeviceNotFoundError)
         return missing(path);
     bool isTerminal = false;

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString Section = QStringLiteral("Ports");
@@ -67,6 +69,25 @@ QString PortTable::stableName(const QString& systemLocation) const
     return systemLocation;
 }
 
+QString PortTable::refusal(const QString& device) const
+{
+    if (m_console.isConsole(device))
+        return QStringLiteral("%1 is the kernel console").arg(device);
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(device).constData(), &info) == 0 && !S_ISCHR(info.st_mode))
+        return QStringLiteral("%1 is not a serial device (not a terminal)").arg(device);
+    return {};
+}
+
+std::optional<QString> PortTable::takeNotice()
+{
+    std::optional<QString> notice;
+    notice.swap(m_notice);
+    return notice;
+}
+
 QList<int> PortTable::registerDevices(const QList<PortCandidate>& devices)
 {
     QStringList entries;
@@ -74,6 +95,10 @@ QList<int> PortTable::registerDevices(const QList<PortCandidate>& devices)
         entries.append(entry(n));
     QList<int> numbers;
     for (const PortCandidate& device : devices) {
+        if (!refusal(device.systemLocation).isEmpty()) {
+            numbers.append(0);
+            continue;
+        }
         const QString canonicalPath = canonical(device.systemLocation);
         if (!canonicalPath.isEmpty())
             m_seen.insert(canonicalPath, device);
@@ -85,6 +110,13 @@ QList<int> PortTable::registerDevices(const QList<PortCandidate>& devices)
                 number = freeIndex + FirstPort;
                 entries[freeIndex] = name;
                 m_store.SaveRegSetting(m_appKey, Section, valueName(number), name);
+            } else if (!m_told.contains(name)) {
+                m_told.insert(name);
+                m_notice = QStringLiteral("No free port number for %1: COM%2 to COM%3 are all "
+                                          "taken; free one with \"pelorin-ports forget N\"")
+                               .arg(name)
+                               .arg(FirstPort)
+                               .arg(LastPort);
             }
         }
         numbers.append(number);

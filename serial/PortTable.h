@@ -1,18 +1,22 @@
 #pragma once
 
+#include "ConsoleDevices.h"
 #include "PortCandidate.h"
 #include "PortDetails.h"
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <optional>
 
 class RegEdit;
 
 // Maps the port numbers COM1..COM16 to serial devices. The table lives in the settings store
 // under <appKey>\Ports\COM<n>, one device path per value. A device seen for the first time gets
 // the lowest free number and keeps it across runs and re-plugging (it is recorded by its
-// /dev/serial/by-id name when one exists). Entries written by hand are kept and used.
+// /dev/serial/by-id name when one exists). Entries written by hand are kept and used. The kernel
+// console and paths that are no character device are never numbered.
 class PortTable
 {
 public:
@@ -26,8 +30,15 @@ public:
     QString devicePath(int n) const;
 
     // Gives every listed device a number if it has none yet. Returns the number of each
-    // candidate in order (0 when all 16 numbers are taken).
+    // candidate in order (0 for the console, for no character device, and when all 16 numbers
+    // are taken: takeNotice then says so).
     QList<int> registerDevices(const QList<PortCandidate>& devices);
+    // A device that found no free number, told once per device and table.
+    std::optional<QString> takeNotice();
+
+    // Why the device may not be numbered or opened ("... is the kernel console"); empty: it may.
+    QString refusal(const QString& device) const;
+    void setConsoleDevices(const ConsoleDevices& console) { m_console = console; }
     QList<int> registerSystemDevices() { return registerDevices(PortCandidate::systemPorts()); }
 
     // What is known of the device of COM<n>. askSystem: look a device up in the system's list when
@@ -47,4 +58,7 @@ private:
     QString m_appKey;
     QString m_byIdDir;
     mutable QHash<QString, PortCandidate> m_seen; // by canonical device path; a cache of facts
+    ConsoleDevices m_console;
+    std::optional<QString> m_notice;
+    QSet<QString> m_told; // devices whose missing number has been told
 };

@@ -173,19 +173,20 @@ CommError SerialControl::openPort()
     if (device.isEmpty())
         return {CommError::InvalidPort,
                 QStringLiteral("Invalid Port Number: %1 does not exist").arg(kept)};
-    const CommError checked = DeviceAccess::checkBeforeOpen(device);
+    const CommError checked =
+        DeviceAccess::checkBeforeOpen(device, m_ports->refusal(device), &m_holder);
     if (!checked.ok())
         return checked;
-    // Open on a format every device accepts; the chosen one follows, so a refused rate cannot
-    // refuse the open itself.
+    // Open on a format every device accepts (the chosen one follows, so a refused rate cannot
+    // refuse the open), and hold the device by an flock from then on against later programs.
     m_port->setPortName(device);
     applyLineSettings(LineSettings{});
     m_port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port->open(QIODevice::ReadWrite)) {
-        const CommError failed =
-            DeviceAccess::classifyOpenFailure(device, m_port->error(), m_port->errorString());
+    if (!m_port->open(QIODevice::ReadWrite) || !PortHolder::holdOwn(m_port->handle())) {
+        const auto why = std::make_pair(m_port->error(), m_port->errorString());
+        m_port->close(); // not open: only an error, cleared at once
         m_port->clearError();
-        return failed;
+        return DeviceAccess::classifyOpenFailure(device, why.first, why.second, &m_holder);
     }
     applyLineSettings(m_settings);
     applyFlowControl();

@@ -3,6 +3,7 @@
 #include "CommError.h"
 #include "LineErrorCounters.h"
 #include "LineSettings.h"
+#include "PortHolder.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -79,6 +80,9 @@ public:
     // True opens the device of CommPort (InvalidPort, PortInUse, NotSerialDevice,
     // PermissionDenied, ... on failure); False closes it, dropping DTR and RTS and any unsent
     // bytes. A rate the device refuses at the open leaves the port open on its old rate.
+    // A device another program holds (PortHolder) is PortInUse and the text names the holder;
+    // the kernel console is NotSerialDevice and is not opened at all. While open, the device
+    // is held against others by an flock, released when it closes.
     CommError setPortOpen(bool open);
     bool PortOpen() const;
 
@@ -105,6 +109,8 @@ public:
 
     // How long Output may wait without any byte leaving.
     void setStallTimeout(int ms) { m_stallMs = ms; }
+    // Where the open looks for other programs' holds (tests pass their own lock folders).
+    void setHolder(const PortHolder& holder) { m_holder = holder; }
 
 signals:
     void OnComm();
@@ -141,4 +147,5 @@ private:
     bool m_lost = false;
     int m_stallMs = DefaultStallMs;
     std::optional<LineErrorCounters> m_counters;
+    PortHolder m_holder;
 };

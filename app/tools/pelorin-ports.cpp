@@ -5,6 +5,7 @@
 #include "RegEdit.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -14,7 +15,9 @@ int Usage(QTextStream& err)
     err << "usage: pelorin-ports list\n"
            "       pelorin-ports attach N DEVICE   (COMN names DEVICE)\n"
            "       pelorin-ports choose N          (COMN is the port in use at the next start)\n"
-           "The store is " << RegEdit::defaultStoreFile() << "\n";
+           "       pelorin-ports forget N          (COMN names no device; the number is free)\n"
+           "The store is "
+        << RegEdit::defaultStoreFile() << "\n";
     return 2;
 }
 
@@ -23,6 +26,27 @@ int PortNumber(const QString& text)
     bool ok = false;
     const int n = text.toInt(&ok);
     return ok && n >= PortTable::FirstPort && n <= PortTable::LastPort ? n : 0;
+}
+
+// A device path the table can keep: absolute (it is used from any folder) and present now.
+QString DeviceProblem(const QString& path)
+{
+    if (QFileInfo(path).isRelative())
+        return QStringLiteral("\"%1\" is a relative path; give the device's whole path, as "
+                              "/dev/ttyUSB0")
+            .arg(path);
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("%1 does not exist").arg(path);
+    return {};
+}
+
+// Says a failed write of the store; the exit status follows it.
+int Saved(const RegEdit& store, QTextStream& err)
+{
+    const auto failure = store.takeWriteFailure();
+    if (failure)
+        err << *failure << "\n";
+    return failure ? 1 : 0;
 }
 
 } // namespace
@@ -44,18 +68,28 @@ int main(int argc, char* argv[])
         }
         out << "chosen: \""
             << store.GetRegSetting(AppState::AppTitle, "FormInit", "ComPort", QString()) << "\"\n";
+        Saved(store, err); // the list is right even when its empty defaults could not be kept
         return 0;
     }
     if (args.value(0) == QLatin1String("attach") && args.size() == 3 && PortNumber(args[1])) {
+        if (const QString problem = DeviceProblem(args[2]); !problem.isEmpty()) {
+            err << "pelorin-ports: " << problem << "\n";
+            return 1;
+        }
         store.SaveRegSetting(AppState::AppTitle, "Ports", PortTable::valueName(PortNumber(args[1])),
                              args[2]);
-        return 0;
+        return Saved(store, err);
+    }
+    if (args.value(0) == QLatin1String("forget") && args.size() == 2 && PortNumber(args[1])) {
+        store.SaveRegSetting(AppState::AppTitle, "Ports", PortTable::valueName(PortNumber(args[1])),
+                             QString());
+        return Saved(store, err);
     }
     if (args.value(0) == QLatin1String("choose") && args.size() == 2 && PortNumber(args[1])) {
         // The same blank-led form the COM menu saves.
         store.SaveRegSetting(AppState::AppTitle, "FormInit", "ComPort",
                              QLatin1Char(' ') + QString::number(PortNumber(args[1])));
-        return 0;
+        return Saved(store, err);
     }
     return Usage(err);
 }

@@ -9,6 +9,7 @@
 #include "SerialControl.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,19 +25,21 @@ private slots:
     void composePath_data();
     void composePath();
     void firstRunWritesEmptyDefault();
-    void unwritableStoreFailsSilently_data();
-    void unwritableStoreFailsSilently();
+    void failedWriteKeepsStore_data();
+    void failedWriteKeepsStore();
     void inputKeepsEveryByte();
     void numberKeptAcrossRunsAndReplugging();
     void permissionTextNamesGroup();
     void lineEvents();
 
 private:
-    // A plain file standing in for a device node; the table only follows paths and links.
+    // A link standing in for a device node: it leads to a pseudo-terminal of its own.
     QString device(const QString& name)
     {
-        QFile file(m_dir->filePath(name));
-        return file.open(QIODevice::WriteOnly) ? file.fileName() : QString();
+        const QString path = m_dir->filePath(name);
+        return QFile::link(m_ptys.emplace_back(std::make_unique<PtyPair>())->slavePath(), path)
+                   ? path
+                   : QString();
     }
     static QList<PortCandidate> candidates(const QStringList& paths)
     {
@@ -48,6 +51,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<RegEdit> m_store;
+    std::vector<std::unique_ptr<PtyPair>> m_ptys;
 };
 
 void TestSerialCore::init()
@@ -87,26 +91,59 @@ void TestSerialCore::firstRunWritesEmptyDefault()
     QCOMPARE(m_store->GetRegSetting("Pelorin142E", "FormInit", "ComPort", "7"), QString());
 }
 
-void TestSerialCore::unwritableStoreFailsSilently_data()
+void TestSerialCore::failedWriteKeepsStore_data()
 {
-    QTest::addColumn<bool>("readOnlyDir"); // else a file stands where the folder should be
-    QTest::newRow("parent is a file") << false;
-    QTest::newRow("read-only directory") << true;
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("kept"); // what reads return after the failed write
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("parent is a file") << "parent file"
+                                      << "dflt"
+                                      << "cannot create the folder";
+    QTest::newRow("read-only directory") << "read-only dir"
+                                         << " 3"
+                                         << "Permission denied";
+    QTest::newRow("immutable file") << "immutable"
+                                    << " 3"
+                                    << "read-only";
 }
 
-void TestSerialCore::unwritableStoreFailsSilently()
+void TestSerialCore::failedWriteKeepsStore()
 {
-    QFETCH(bool, readOnlyDir);
-    const QString parent = m_dir->filePath("parent");
-    if (readOnlyDir && ::geteuid() == 0)
+    QFETCH(QString, how);
+    QFETCH(QString, kept);
+    QFETCH(QString, reason);
+    const QString parent = m_dir->filePath("parent"), file = parent + "/registry.ini";
+    if (how == "parent file") {
+        QVERIFY(QFile(parent).open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QDir().mkpath(parent));
+        RegEdit(file).SaveRegSetting("App", "FormInit", "ComPort", " 3");
+    }
+    if (how == "read-only dir" && ::geteuid() == 0)
         QSKIP("file permissions do not bind the superuser");
-    QVERIFY(readOnlyDir ? QDir().mkpath(parent) &&
-                              QFile::setPermissions(parent, QFile::ReadOwner | QFile::ExeOwner)
-                        : QFile(parent).open(QIODevice::WriteOnly));
-    const RegEdit store(parent + "/registry.ini");
-    store.SaveRegSetting("App", "FormInit", "ComPort", " 5");
-    QCOMPARE(store.GetRegSetting("App", "FormInit", "ComPort", "dflt"), QString("dflt"));
-    QVERIFY(!QFile::exists(parent + "/registry.ini"));
+    if (how == "read-only dir")
+        QVERIFY(QFile::setPermissions(parent, QFile::ReadOwner | QFile::ExeOwner));
+    if (how == "immutable" && QProcess::execute("chattr", {"+i", file}) != 0)
+        QSKIP("chattr +i is not supported here");
+    const auto bytesOf = [&file] {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+    const QByteArray before = bytesOf();
+    const RegEdit store(file);
+    // A probe registering a new device fails to write; every later read still sees the file.
+    store.SaveRegSetting("App", "Ports", "COM1", "/dev/ttyUSB0");
+    const auto failure = store.takeWriteFailure();
+    QCOMPARE(store.GetRegSetting("App", "FormInit", "ComPort", "dflt"), kept);
+    QCOMPARE(store.GetRegSetting("App", "Ports", "COM1", ""), QString());
+    store.SaveRegSetting("App", "FormInit", "ComPort", " 4");
+    const bool toldAgain = store.takeWriteFailure().has_value();
+    QCOMPARE(RegEdit(file).GetRegSetting("App", "FormInit", "ComPort", "dflt"), kept);
+    QProcess::execute("chattr", {"-i", file});
+    QCOMPARE(bytesOf(), before); // nothing lost, nothing half-written
+    QVERIFY2(failure && failure->contains(file) && failure->contains(reason),
+             qPrintable(failure.value_or("no failure")));
+    QVERIFY(!toldAgain); // a store that stays unwritable is told once
 }
 
 void TestSerialCore::inputKeepsEveryByte()
