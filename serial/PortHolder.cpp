@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -78,6 +79,30 @@ PortHolder::Hold deviceHold(const QString& device)
     return hold;
 }
 
+// The PID that holds an flock on the device node, as the kernel's lock table tells it
+// ("1: FLOCK  ADVISORY  WRITE 1234 00:19:4 0 EOF": the node's file system and inode); 0 if none.
+qint64 flockPid(const QString& procDir, const QString& device)
+{
+    struct stat info
+    {
+    };
+    QFile locks(procDir + QStringLiteral("/locks"));
+    if (::stat(QFile::encodeName(device).constData(), &info) != 0 ||
+        !locks.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray node =
+        QString::asprintf("%02x:%02x:%llu", major(info.st_dev), minor(info.st_dev),
+                          static_cast<unsigned long long>(info.st_ino))
+            .toLatin1();
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        // Waiters are listed as "1: -> FLOCK ..." and hold nothing.
+        if (f.size() > 5 && f[1] == "FLOCK" && f[5] == node)
+            return f[4].toLongLong();
+    }
+    return 0;
+}
+
 } // namespace
 
 QString PortHolder::Hold::text(const QString& device) const
@@ -112,6 +137,10 @@ PortHolder::Hold PortHolder::check(const QString& device) const
     Hold hold = lockFileHold(number);
     if (!hold.held)
         hold = deviceHold(device);
+    if (hold.held && hold.pid == 0 && hold.how == QLatin1String("flock")) {
+        hold.pid = flockPid(m_procDir, device);
+        hold.program = programOf(hold.pid);
+    }
     if (hold.held && hold.pid == 0)
         nameHolder(hold, number);
     return hold;
@@ -152,9 +181,12 @@ bool PortHolder::heldHere(dev_t device) const
 
 void PortHolder::nameHolder(Hold& hold, dev_t device) const
 {
+    // Without a lock record the holder is named only when one other process has the device
+    // open; among several the system does not say which one holds it.
     const QDir proc(m_procDir);
     const QString self = QString::number(::getpid());
     const QStringList pids = proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    qint64 found = 0;
     for (const QString& pid : pids) {
         bool numeric = false;
         const qint64 number = pid.toLongLong(&numeric);
@@ -164,12 +196,15 @@ void PortHolder::nameHolder(Hold& hold, dev_t device) const
         const QStringList entries = fds.entryList(QDir::System | QDir::Files);
         for (const QString& fd : entries) {
             if (sameDevice(fds.filePath(fd), device)) {
-                hold.pid = number;
-                hold.program = programOf(number);
-                return;
+                if (found != 0)
+                    return;
+                found = number;
+                break;
             }
         }
     }
+    hold.pid = found;
+    hold.program = programOf(found);
 }
 
 QString PortHolder::programOf(qint64 pid) const
