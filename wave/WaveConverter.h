@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class LoadedWave;
+
+// Turns a sound file the project's own reader cannot use as it is (other rates, µ-law, A-law,
+// 24-bit, 32-bit, float, extensible) into 16-bit PCM at a chosen rate: decoded by libsndfile,
+// resampled by libsoxr at high quality (with its anti-alias filter). The file is read in blocks,
+// so memory holds the output and one block. Channels are kept.
+class WaveConverter
+{
+public:
+    struct Result
+    {
+        bool ok = false;
+        bool cancelled = false;
+        QString error; // why it failed, in words
+    };
+    // Called after each block with the share done (0..1); returning false cancels.
+    using Progress = std::function<bool(double done)>;
+
+    // Fills `out` (format tag 1, 16 bits, `rate` per second, slice the whole file) only on
+    // success; on failure or cancel `out` is left as it was.
+    static Result Convert(const QString& path, quint32 rate, LoadedWave& out,
+                          const Progress& progress = {});
+
+    // What the file holds in words ("µ-law, 22050 samples/s, 1 channel"); empty if unreadable.
+    static QString Describe(const QString& path);
+};
