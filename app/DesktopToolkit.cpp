@@ -11,10 +11,16 @@
 
 int DesktopToolkit::MsgBox(const QString& text, Buttons buttons, const QString& title)
 {
-    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? AppState::AppTitle : title, text,
-                    buttons == OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok,
+    const QMessageBox::StandardButtons shown =
+        buttons == OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
+        : buttons == YesNo  ? (QMessageBox::Yes | QMessageBox::No)
+                            : QMessageBox::Ok;
+    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? AppState::AppTitle : title, text, shown,
                     QApplication::activeWindow());
-    return box.exec() == QMessageBox::Ok ? Ok : Cancel;
+    const int answer = box.exec();
+    if (buttons == YesNo)
+        return answer == QMessageBox::Yes ? Yes : No;
+    return answer == QMessageBox::Ok ? Ok : Cancel;
 }
 
 std::optional<QString> DesktopToolkit::GetOpenFileName(const QString& filter,

@@ -15,17 +15,21 @@ public:
     enum Buttons
     {
         OkOnly = 0,
-        OkCancel = 1
+        OkCancel = 1,
+        YesNo = 4
     };
     enum Answer
     {
         Ok = 1,
-        Cancel = 2
+        Cancel = 2,
+        Yes = 6,
+        No = 7
     };
 
     virtual ~Toolkit() = default;
 
-    // Modal message box; an empty title means the application title. Returns Ok or Cancel.
+    // Modal message box; an empty title means the application title. Returns Ok or Cancel (Yes or
+    // No for YesNo; closing a YesNo box answers No).
     virtual int MsgBox(const QString& text, Buttons buttons = OkOnly,
                        const QString& title = {}) = 0;
     // Modal open-file dialog; nullopt when the user cancels.

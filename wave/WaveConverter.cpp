@@ -91,6 +91,25 @@ bool Store(const std::vector<qint16>& samples, int channels, quint32 rate, Loade
 
 } // namespace
 
+std::optional<QString> WaveConverter::Offer(const QString& path, quint32 rate)
+{
+    SF_INFO info;
+    if (!Open(path, &info))
+        return std::nullopt;
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    const int sub = info.format & SF_FORMAT_SUBMASK;
+    const bool readable = (major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX) &&
+                          (sub == SF_FORMAT_PCM_16 || sub == SF_FORMAT_PCM_U8) &&
+                          info.channels <= 2;
+    const bool rateUsable =
+        info.samplerate == 8000 || info.samplerate == 44100 || info.samplerate == 48000;
+    if ((readable && rateUsable) || info.channels > 2)
+        return std::nullopt;
+    return QStringLiteral("This file is %1. Convert it to 16-bit PCM at %2 samples/s?")
+        .arg(Describe(path))
+        .arg(rate);
+}
+
 QString WaveConverter::Describe(const QString& path)
 {
     SF_INFO info;

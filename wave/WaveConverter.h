@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class LoadedWave;
 
@@ -26,6 +27,11 @@ public:
     // success; on failure or cancel `out` is left as it was.
     static Result Convert(const QString& path, quint32 rate, LoadedWave& out,
                           const Progress& progress = {});
+
+    // The question to ask when the project's reader cannot use the file as it is (a format it
+    // refuses, or a rate other than 8000, 44100 and 48000) and libsndfile can read it; nullopt
+    // when the file loads as it is or cannot be converted either.
+    static std::optional<QString> Offer(const QString& path, quint32 rate);
 
     // What the file holds in words ("µ-law, 22050 samples/s, 1 channel"); empty if unreadable.
     static QString Describe(const QString& path);

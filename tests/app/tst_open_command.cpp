@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 class TestOpenCommand : public QObject
@@ -19,6 +20,8 @@ class TestOpenCommand : public QObject
 private Q_SLOTS:
     void open_data();
     void open();
+    void convertOnOpen_data();
+    void convertOnOpen();
     void plotHiddenAfterOpen();
     void dialogFilter();
 };
@@ -85,8 +88,10 @@ void TestOpenCommand::open_data()
         "$44k.wav|$44k.wav|44100|16|2|" + ok + "| 1234|PSDV", {}, false);
     row("48000 16-bit mono", {"48k.wav"}, "$48k.wav|$48k.wav|48000|16|1|" + ok + "| 1234|PSDV", {},
         false);
-    row("22050 loads, then warns", {"22k.wav"},
-        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDV", {RateText(22050)}, true);
+    const QString offer = "This file is 16-bit PCM, 22050 samples/s, 1 channel. Convert it to "
+                          "16-bit PCM at 8000 samples/s?";
+    row("22050 not converted loads, then warns", {"22k.wav"},
+        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDV", {offer, RateText(22050)}, true);
     // A format chunk not read leaves the rate at 0 on a fresh window, which warns too.
     row("text file named .wav", {"text.wav"}, "$text.wav|$text.wav|Open failed.|||" + bad + "| 0|",
         {RateText(0)}, true);
@@ -96,8 +101,8 @@ void TestOpenCommand::open_data()
         {"Couldn't get data chunk"}, false);
     row("cancel before first choice", {""}, "||Open failed.|||| 0|", {RateText(0)}, true);
     row("cancel after a choice opens it again", {"22k.wav", ""},
-        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDV", {RateText(22050), RateText(22050)},
-        true);
+        "$22k.wav|$22k.wav|22050|16|1|" + ok + "| 1234|PSDV",
+        {offer, RateText(22050), offer, RateText(22050)}, true);
     // A name that is literally "*.wav" changes nothing but that name and the cleared status.
     row("literal *.wav after a good one", {"8k.wav", "*.wav"}, "*.wav|$8k.wav|8000|8|1|| 1234|PSDV",
         {}, false);
@@ -112,6 +117,8 @@ void TestOpenCommand::open()
     QFETCH(QString, shown);
     QFETCH(QStringList, messages);
     QFETCH(bool, unsupported);
+    const QString offer = "This file is 16-bit PCM, 22050 samples/s, 1 channel. Convert it to "
+                          "16-bit PCM at 8000 samples/s?";
     MainWindowFixture f;
     Form_Main& w = f.Create();
     const QHash<QString, QByteArray> files{
@@ -143,9 +150,61 @@ void TestOpenCommand::open()
     QCOMPARE(w.Wave().FileOpen, shown.endsWith("|PSDV"));
     QCOMPARE(f.toolkit.MessageTexts(), messages);
     for (const ScriptedToolkit::Message& m : f.toolkit.messages)
-        QVERIFY(m.buttons == Toolkit::OkOnly && m.title == AppState::AppTitle);
+        QVERIFY(m.buttons == (m.text == offer ? Toolkit::YesNo : Toolkit::OkOnly) &&
+                m.title == AppState::AppTitle);
     QCOMPARE(f.state.RateUnsupported, unsupported);
     QCOMPARE(f.toolkit.dialogsStartedWith, dialogNames.mid(0, steps.size()));
+}
+
+void TestOpenCommand::convertOnOpen_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("pink"); // Pink File chosen before the open
+    QTest::addColumn<int>("answer");
+    // txtRate|txt_Bits|txt_Chan|txtErr|frames, and a part of the messages shown, in order
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("asked");
+    const QString converted = "Converted to 16-bit PCM at %1 samples/s.";
+    const QByteArray mulaw =
+        WavBuilder::pcm({.tag = 7, .channels = 1, .rate = 8000, .bits = 8}, QByteArray(800, 'x'));
+    QTest::newRow("22050 converted to 8000")
+        << Pcm(22050, 16, 2, 2205) << false << int(Toolkit::Yes)
+        << "8000|16|2|" + converted.arg(8000) + "|800"
+        << "22050 samples/s, 2 channels";
+    QTest::newRow("µ-law for the Pink File converted to 48000")
+        << mulaw << true << int(Toolkit::Yes) << "48000|16|1|" + converted.arg(48000) + "|4800"
+        << "This file is µ-law, 8000 samples/s, 1 channel. Convert it to 16-bit PCM at 48000";
+    QTest::newRow("µ-law not converted: refused as before")
+        << mulaw << false << int(Toolkit::No) << "Open failed.|||"
+        << "at 8000 samples/s?/Unsupported format: format tag 7 (µ-law)";
+    QTest::newRow("8000 16-bit: nothing asked")
+        << Pcm(8000, 16, 1, 800) << false << int(Toolkit::Yes) << "8000|16|1|WAV file is open.|800"
+        << "";
+}
+
+void TestOpenCommand::convertOnOpen()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, pink);
+    QFETCH(int, answer);
+    QFETCH(QString, shown);
+    QFETCH(QString, asked);
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    const MainControls& c = w.Controls();
+    Write(f.dir.filePath("in.wav"), file);
+    if (pink)
+        c.opt_Wav_type[2]->click();
+    f.toolkit.msgBoxAnswers.enqueue(answer);
+    f.toolkit.fileAnswers.enqueue(f.dir.filePath("in.wav"));
+    QTest::mouseClick(c.Command1, Qt::LeftButton);
+    const QString now = QStringList{c.txtRate->text(), c.txt_Bits->text(), c.txt_Chan->text(),
+                                    c.txtErr->toPlainText(), QString::number(w.Wave().SampleCount)}
+                            .join('|');
+    QVERIFY2(now.startsWith(shown), qPrintable(now));
+    const QStringList texts = f.toolkit.MessageTexts();
+    QVERIFY2(asked.isEmpty() ? texts.isEmpty() : texts.join('/').contains(asked),
+             qPrintable(texts.join('/')));
 }
 
 void TestOpenCommand::plotHiddenAfterOpen()

@@ -7,15 +7,18 @@
 #include "MainControls.h"
 #include "NumberText.h"
 #include "Playback.h"
+#include "ProgressBar.h"
 #include "RateCheck.h"
 #include "SliceMath.h"
 #include "Toolkit.h"
+#include "WaveConverter.h"
 #include "WaveFileReader.h"
 #include "WindowGeometry.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -53,7 +56,9 @@ void WaveController::Command1_Click()
     m_c.Timer1->stop();
     m_playback->ClosePlayback();
 
-    const LoadResult result = LoadWaveFile(m_wave, m_state.WaveFileName);
+    LoadResult result;
+    if (!ConvertOnRequest(&result))
+        result = LoadWaveFile(m_wave, m_state.WaveFileName);
     if (result.show == LoadResult::Show::MessageBox)
         m_toolkit.MsgBox(result.text);
     else if (result.show == LoadResult::Show::StatusText)
@@ -74,6 +79,29 @@ void WaveController::Command1_Click()
         ShowFailedOpen();
     emit waveChanged(); // Send follows FileOpen, through the owner of the command buttons
     CheckRate();
+}
+
+bool WaveController::ConvertOnRequest(LoadResult* result)
+{
+    // The unit plays the IDs at 8000 samples per second and the Pink File at 48000.
+    const quint32 rate = m_c.opt_Wav_type[2]->isChecked() ? 48000 : 8000;
+    const std::optional<QString> question = WaveConverter::Offer(m_state.WaveFileName, rate);
+    if (!question || m_toolkit.MsgBox(*question, Toolkit::YesNo) != Toolkit::Yes)
+        return false;
+    const WaveConverter::Result converted =
+        WaveConverter::Convert(m_state.WaveFileName, rate, m_wave, [this](double done) {
+            m_c.ProgressBar1->SetValue(done * 100);
+            m_toolkit.DoEvents();
+            return true;
+        });
+    m_c.ProgressBar1->SetValue(0);
+    if (!converted.ok) {
+        m_toolkit.MsgBox(QStringLiteral("The file could not be converted: ") + converted.error);
+        return false; // the reader's own messages follow
+    }
+    *result = LoadResult{};
+    result->notice = QStringLiteral("Converted to 16-bit PCM at %1 samples/s.").arg(rate);
+    return true;
 }
 
 void WaveController::ShowLoadedFormat()

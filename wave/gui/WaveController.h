@@ -9,6 +9,7 @@ class Form_Wave;
 class LoadedWave;
 class Playback;
 class Toolkit;
+struct LoadResult;
 class QWidget;
 
 // The wave file handling of the main window: the open command, the slice and level sliders,
@@ -44,6 +45,8 @@ Q_SIGNALS:
     void waveChanged();
 
 private:
+    // Offers conversion of a file the reader cannot use as it is; true when it was converted.
+    bool ConvertOnRequest(LoadResult* result);
     void ShowLoadedFormat();
     void ShowFailedOpen();
     void CheckRate();
