@@ -19,13 +19,14 @@ namespace {
 QString Summary(const FlashOptions& o)
 {
     static const char* const commands[] = {"id", "blank", "erase", "write", "program"};
-    return QStringLiteral("%1 dest=%2 file=%3 ports=%4 level=%5%6%7%8")
+    return QStringLiteral("%1 dest=%2 file=%3 ports=%4 level=%5%6%7%8%9")
         .arg(QLatin1String(commands[int(o.command())]))
         .arg(int(o.destination()))
         .arg(o.waveFile(), o.ports().join(','))
         .arg(o.level())
         .arg(QLatin1String(o.truncate() ? " truncate" : ""), QLatin1String(o.json() ? " json" : ""),
-             QLatin1String(o.quiet() ? " quiet" : ""));
+             QLatin1String(o.quiet() ? " quiet" : ""))
+        .arg(QLatin1String(o.convert() ? " convert" : ""));
 }
 
 } // namespace
@@ -47,6 +48,8 @@ void TestFlashOptions::parse_data()
         "program dest=3 file=a.wav ports= level=1 truncate json quiet");
     row("write c x.wav --start 1.5s --end 4000", O::Run,
         "write dest=2 file=x.wav ports= level=100");
+    row("write S speech.wav --convert", O::Run,
+        "write dest=1 file=speech.wav ports= level=100 convert");
     row("--help", O::ShowHelp, "Exit status: 0 every unit done");
     row("--version", O::ShowVersion, "");
     row("", O::Error, "no command given");

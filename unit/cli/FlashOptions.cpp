@@ -53,6 +53,9 @@ FlashOptions::Outcome FlashOptions::parse(const QStringList& args)
                "POS"),
         option("level", QStringLiteral("Download level 1..100 in percent (default 100)."), "N"),
         option("truncate", QStringLiteral("Cut a slice longer than 131072 frames to 131072.")),
+        option("convert",
+               QStringLiteral("Convert a file in another format or at another rate to 16-bit PCM "
+                              "at the destination's rate (8000, or 48000 for pink) first.")),
         option("json", QStringLiteral("Print one JSON object per unit instead of the table.")),
         option("quiet", QStringLiteral("No progress lines and no table; errors only.")),
         option("help", QStringLiteral("Show this help.")),
@@ -70,6 +73,7 @@ FlashOptions::Outcome FlashOptions::parse(const QStringList& args)
         return Outcome::ShowVersion;
     m_ports = parser.values(QStringLiteral("port"));
     m_truncate = parser.isSet(QStringLiteral("truncate"));
+    m_convert = parser.isSet(QStringLiteral("convert"));
     m_json = parser.isSet(QStringLiteral("json"));
     m_quiet = parser.isSet(QStringLiteral("quiet"));
     const bool ok =

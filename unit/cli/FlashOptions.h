@@ -44,6 +44,7 @@ public:
     const QStringList& ports() const { return m_ports; } // as given; empty: the saved port
     int level() const { return m_level; }
     bool truncate() const { return m_truncate; }
+    bool convert() const { return m_convert; }
     bool json() const { return m_json; }
     bool quiet() const { return m_quiet; }
     bool needsWave() const { return m_command == Command::Write || m_command == Command::Program; }
@@ -73,6 +74,7 @@ private:
     std::optional<Position> m_end;
     int m_level = 100;
     bool m_truncate = false;
+    bool m_convert = false;
     bool m_json = false;
     bool m_quiet = false;
 };

@@ -10,6 +10,7 @@
 #include "RateCheck.h"
 #include "RegEdit.h"
 #include "UnitProtocol.h"
+#include "WaveConverter.h"
 #include "WaveFileReader.h"
 
 #include <QCoreApplication>
@@ -90,6 +91,8 @@ bool FlashRun::prepareJob(UnitCycle::Job* job)
         return true;
     LoadedWave wave;
     const LoadResult loaded = LoadWaveFile(wave, m_options.waveFile());
+    if (m_options.convert() && !convertIfNeeded(job->dest, wave))
+        return false;
     if (!wave.FileOpen) {
         m_err << "pelorin-flash: " << m_options.waveFile() << ": " << loaded.text << "\n";
         return false;
@@ -120,6 +123,23 @@ bool FlashRun::prepareJob(UnitCycle::Job* job)
     job->bitsPerSample = wave.Format.BitsPerSample;
     job->values = wave.FirstChannelValues(start, size);
     return true;
+}
+
+// With --convert, a file the unit cannot play as it is becomes 16-bit PCM at the destination's
+// rate: the IDs play at 8000, the Pink File at 48000 (44100 is kept, as the window keeps it).
+bool FlashRun::convertIfNeeded(WaveDestination dest, LoadedWave& wave)
+{
+    const quint32 rate = wave.FileOpen ? wave.Format.SampleRate : 0;
+    const bool pink = dest == DestPinkFile;
+    const bool playable = wave.FileOpen && (pink ? rate == 48000 || rate == 44100 : rate == 8000);
+    if (playable)
+        return true;
+    const WaveConverter::Result r =
+        WaveConverter::Convert(m_options.waveFile(), pink ? 48000 : 8000, wave);
+    if (!r.ok)
+        m_err << "pelorin-flash: " << m_options.waveFile() << ": cannot convert: " << r.error
+              << "\n";
+    return r.ok;
 }
 
 // Every port as given (or the one chosen in the window) with its device; a device that cannot

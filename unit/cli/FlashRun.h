@@ -11,6 +11,8 @@
 
 // One run of pelorin-flash after its command line was read: the wave slice, the ports, one
 // cycle per port on the one event loop, the progress, the summary and the exit status.
+class LoadedWave;
+
 class FlashRun : public QObject
 {
     Q_OBJECT
@@ -33,6 +35,7 @@ public:
 
 private:
     bool prepareJob(UnitCycle::Job* job);
+    bool convertIfNeeded(WaveDestination dest, LoadedWave& wave);
     bool resolvePorts();
     QString copyFileFor(int index, int count) const;
     void showProgress();
