@@ -12,14 +12,17 @@
 int DesktopToolkit::MsgBox(const QString& text, Buttons buttons, const QString& title)
 {
     const QMessageBox::StandardButtons shown =
-        buttons == OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
-        : buttons == YesNo  ? (QMessageBox::Yes | QMessageBox::No)
-                            : QMessageBox::Ok;
+        buttons == OkCancel      ? (QMessageBox::Ok | QMessageBox::Cancel)
+        : buttons == YesNo       ? (QMessageBox::Yes | QMessageBox::No)
+        : buttons == YesNoCancel ? (QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                                 : QMessageBox::Ok;
     QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? AppState::AppTitle : title, text, shown,
                     QApplication::activeWindow());
     const int answer = box.exec();
     if (buttons == YesNo)
         return answer == QMessageBox::Yes ? Yes : No;
+    if (buttons == YesNoCancel)
+        return answer == QMessageBox::Yes ? Yes : answer == QMessageBox::No ? No : Cancel;
     return answer == QMessageBox::Ok ? Ok : Cancel;
 }
 

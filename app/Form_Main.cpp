@@ -115,6 +115,8 @@ void Form_Main::WireTimers()
     UnitSession& session = m_unitCtl->Session();
     connect(m_c.Timer_erase, &QTimer::timeout, &session, &UnitSession::eraseTick);
     connect(m_serialCtl, &SerialController::replyLine, &session, &UnitSession::replyLine);
+    connect(m_unitCtl, &UnitController::convertRequested, m_waveCtl,
+            &WaveController::ConvertLoaded);
     connect(m_waveCtl, &WaveController::waveChanged, &m_unitCtl->Buttons(),
             &CommandButtons::Refresh);
     connect(m_c.tmr_Delay, &QTimer::timeout, m_serialCtl, &SerialController::tmr_Delay_Timer);

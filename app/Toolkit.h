@@ -16,6 +16,7 @@ public:
     {
         OkOnly = 0,
         OkCancel = 1,
+        YesNoCancel = 3,
         YesNo = 4
     };
     enum Answer
@@ -29,7 +30,7 @@ public:
     virtual ~Toolkit() = default;
 
     // Modal message box; an empty title means the application title. Returns Ok or Cancel (Yes or
-    // No for YesNo; closing a YesNo box answers No).
+    // No for YesNo, Yes, No or Cancel for YesNoCancel; closing such a box answers No or Cancel).
     virtual int MsgBox(const QString& text, Buttons buttons = OkOnly,
                        const QString& title = {}) = 0;
     // Modal open-file dialog; nullopt when the user cancels.

@@ -52,7 +52,11 @@ void TestUnitCommands::commands_data()
     row("Blank Check, no destination", 8000, -1, 4, none, app);
     row("22050 as Station ID", 22050, 0, 0, rate, app, rate);
     row("22050 as Pink File", 22050, 2, 0, pink, app);
-    row("48000 as Station ID, Cancel", 48000, 0, 0, save.arg("Station ID"), "Notice:");
+    // Cancel at the conversion question sends nothing.
+    row("48000 as Station ID, Cancel", 48000, 0, 0,
+        "The unit plays the Station ID at 8000 samples/s; this file has 48000 samples/s. "
+        "Convert it to 8000 first? (No sends it frame for frame.)",
+        app);
     row("44100 as Pink File, Cancel", 44100, 2, 0, save.arg("Pink Wave File"), "Notice:");
     row("Erase Channel ID, Cancel", 8000, 1, 1,
         "This command will erase the Channel ID from the Orvanta.", "Notice:");
@@ -91,8 +95,10 @@ void TestUnitCommands::commands()
     QCOMPARE(u.Toolkit().MessageTexts(), text.isEmpty() ? QStringList() : QStringList{text});
     QCOMPARE(u.Toolkit().messages.value(0).title, title);
     if (!text.isEmpty())
-        QCOMPARE(u.Toolkit().messages[0].buttons,
-                 title == "Notice:" ? Toolkit::OkCancel : Toolkit::OkOnly);
+        QCOMPARE(u.Toolkit().messages[0].buttons, title == "Notice:" ? Toolkit::OkCancel
+                                                  : text.startsWith("The unit plays")
+                                                      ? Toolkit::YesNoCancel
+                                                      : Toolkit::OkOnly);
     QCOMPARE(u.Controls().txtErr->toPlainText(), status);
     QVERIFY(!QFile::exists(u.CopyPath()));
     QTRY_COMPARE_WITH_TIMEOUT(sim.Received(), line, 10000);

@@ -4,6 +4,7 @@
 // file; no second command on the line while one runs; exit and SIGTERM during a download.
 #include "ExpectedBytes.h"
 #include "SignalRelay.h"
+#include "LoadedWave.h"
 #include "SimUnit.h"
 #include "UnitSession.h"
 #include "UnitWindow.h"
@@ -29,9 +30,10 @@ const QString kAborted = QStringLiteral("Transfer aborted.");
 
 // Edge values first, then a sweep, on the first channel; the second channel swings from one
 // extreme to the other, which must never show in the stream.
-TestWav Source(int bits, int channels, int frames)
+// At 8000 per second, the IDs' rate; the Pink File's rows ask for 48000.
+TestWav Source(int bits, int channels, int frames, quint32 rate = 8000)
 {
-    TestWav wav{.rate = 48000, .bits = bits, .channels = channels, .frames = {}};
+    TestWav wav{.rate = rate, .bits = bits, .channels = channels, .frames = {}};
     const QList<int> edges = bits == 16
                                  ? QList{-32768, -1, 0, 255, 256, 32512, 32513, 32767, 32767, 32767}
                                  : QList{0, 128, 192, 255, 255, 255, 1};
@@ -98,6 +100,7 @@ class TestUnitDownload : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void convertAtSend();
     void download_data();
     void download();
     void stopAtTheLinesPace();
@@ -108,6 +111,23 @@ private Q_SLOTS:
     void exitDuringDownload_data();
     void exitDuringDownload();
 };
+
+// A 48000 file sent as Station ID, converted on request: the unit gets the slice at 8000 per
+// second, its times kept (frames 12000..36000 of 48000 become 2000..6000).
+void TestUnitDownload::convertAtSend()
+{
+    UnitWindow u;
+    SimUnit sim;
+    QVERIFY(Prepare(u, sim, {"--baud", "0"}, Source(16, 1, 48000, 48000), 0, 100, true));
+    u.Controls().HScroll2->setValue(750);
+    u.Controls().HScroll1->setValue(250);
+    u.Answer({Toolkit::Yes});
+    Send(u);
+    QCOMPARE(u.Controls().txtRate->text(), QStringLiteral("8000"));
+    QCOMPARE(u.Window().Wave().SampleCount, 8000);
+    QCOMPARE(SimUnit::ReadFile(u.CopyPath()).size(), 4000 + 10);
+    QCOMPARE(u.Toolkit().MessageTexts().size(), 2); // the conversion question, the notice
+}
 
 void TestUnitDownload::download_data()
 {
@@ -147,7 +167,7 @@ void TestUnitDownload::download()
     // A longer copy file from an earlier download: replaced whole, or kept when cancelled.
     QVERIFY(TestWav{.frames = QList<TestWav::Frame>(150000, {85, 0})}.Write(u.CopyPath()));
     const QByteArray old = SimUnit::ReadFile(u.CopyPath());
-    const TestWav wav = Source(bits, channels, frames);
+    const TestWav wav = Source(bits, channels, frames, dest == 3 ? 48000 : 8000);
     QVERIFY(Prepare(u, sim, {"--baud", "0"}, wav, dest - 1, level, frames > 1000));
     Send(u, {answer});
 

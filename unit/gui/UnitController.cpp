@@ -105,12 +105,33 @@ void UnitController::Send()
         m_toolkit.MsgBox(NoDestinationText);
         return;
     }
-    if (RateRefused(dest))
+    if (!ConvertedForId(dest) || RateRefused(dest))
         return;
     if (m_toolkit.MsgBox(SendNotice(m_state.DestinationName), Toolkit::OkCancel, NoticeTitle) !=
         Toolkit::Ok)
         return;
     Flash_Send_to(m_state.SelectedDestination);
+}
+
+// The unit plays both IDs at 8000 samples per second: a 44100 or 48000 file sent frame for
+// frame plays 5.5 to 6 times too slow, so conversion is offered first. False: send nothing.
+bool UnitController::ConvertedForId(WaveDestination dest)
+{
+    const quint32 rate = m_wave.Format.SampleRate;
+    if (dest == DestPinkFile || !m_wave.FileOpen || (rate != 44100 && rate != 48000))
+        return true;
+    const int answer = m_toolkit.MsgBox(
+        QStringLiteral("The unit plays the %1 at 8000 samples/s; this file has %2 samples/s. "
+                       "Convert it to 8000 first? (No sends it frame for frame.)")
+            .arg(m_state.DestinationName)
+            .arg(rate),
+        Toolkit::YesNoCancel);
+    if (answer == Toolkit::Cancel)
+        return false;
+    if (answer != Toolkit::Yes)
+        return true; // No: frame for frame, as before
+    Q_EMIT convertRequested(8000);
+    return m_wave.Format.SampleRate == 8000;
 }
 
 bool UnitController::RateRefused(WaveDestination dest)

@@ -29,6 +29,12 @@ public:
                    SerialController& serial, QObject* parent = nullptr);
     ~UnitController() override;
 
+Q_SIGNALS:
+    // The loaded wave should become 16-bit PCM at rate, its slice kept in time (the wave side
+    // does it before the signal returns).
+    void convertRequested(quint32 rate);
+
+public:
     void opt_Wav_type_Click(int index);
     void btn_snd_ST_ID_Click(int index);
     // The download of the slice; returns when it has ended. Nothing while a command runs.
@@ -55,6 +61,7 @@ private:
     void SendCr();
     void BlankCheck();
     bool RateRefused(WaveDestination dest);
+    bool ConvertedForId(WaveDestination dest);
     WaveDestination Selected() const;
 
     MainControls& m_c;

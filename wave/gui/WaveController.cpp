@@ -18,10 +18,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 const QString OpenFilter = QStringLiteral("Wav Files (*.wav)|*.wav|All Files (*.*)|*.*");
@@ -102,6 +105,36 @@ bool WaveController::ConvertOnRequest(LoadResult* result)
     *result = LoadResult{};
     result->notice = QStringLiteral("Converted to 16-bit PCM at %1 samples/s.").arg(rate);
     return true;
+}
+
+void WaveController::ConvertLoaded(quint32 rate)
+{
+    const double scale = double(rate) / m_wave.Format.SampleRate;
+    const qint32 start = m_wave.SliceStart;
+    const qint32 end = m_wave.SliceEnd;
+    m_c.Timer1->stop();
+    m_playback->ClosePlayback();
+    const WaveConverter::Result converted =
+        WaveConverter::Convert(m_state.WaveFileName, rate, m_wave, [this](double done) {
+            m_c.ProgressBar1->SetValue(done * 100);
+            m_toolkit.DoEvents();
+            return true;
+        });
+    m_c.ProgressBar1->SetValue(0);
+    if (!converted.ok) {
+        m_toolkit.MsgBox(QStringLiteral("The file could not be converted: ") + converted.error);
+        return;
+    }
+    // The sliders stay where they are; the slice keeps its times, to the nearest frame.
+    m_wave.SliceStart = qint32(std::min<double>(std::nearbyint(start * scale), m_wave.SampleCount));
+    m_wave.SliceEnd = qint32(std::min<double>(std::nearbyint(end * scale), m_wave.SampleCount));
+    m_c.txtRate->setText(NumberText::Plain(rate));
+    m_c.txt_Bits->setText(NumberText::Plain(16));
+    m_c.txt_Xfr_Siz->setText(NumberText::Str(qint64(m_wave.SliceEnd) - m_wave.SliceStart));
+    m_c.txtErr->setPlainText(QStringLiteral("Converted to 16-bit PCM at %1 samples/s.").arg(rate));
+    m_state.RateUnsupported = !isRateSupported(rate);
+    if (m_plot)
+        m_plot->DrawWaves();
 }
 
 void WaveController::ShowLoadedFormat()

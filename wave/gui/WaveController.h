@@ -27,6 +27,8 @@ public:
     Playback& Player() { return *m_playback; }
 
     void Command1_Click(); // the open command
+    // Replaces the loaded wave by its conversion to 16-bit PCM at rate, the slice kept in time.
+    void ConvertLoaded(quint32 rate);
     void HScroll1_Change();
     void HScroll2_Change();
     void HScroll_gain_Change();
