@@ -84,13 +84,9 @@ void WaveController::Command1_Click()
     CheckRate();
 }
 
-bool WaveController::ConvertOnRequest(LoadResult* result)
+// Converts the named file into the loaded wave with the progress bar; says why when it cannot.
+bool WaveController::ConvertFile(quint32 rate)
 {
-    // The unit plays the IDs at 8000 samples per second and the Pink File at 48000.
-    const quint32 rate = m_c.opt_Wav_type[2]->isChecked() ? 48000 : 8000;
-    const std::optional<QString> question = WaveConverter::Offer(m_state.WaveFileName, rate);
-    if (!question || m_toolkit.MsgBox(*question, Toolkit::YesNo) != Toolkit::Yes)
-        return false;
     const WaveConverter::Result converted =
         WaveConverter::Convert(m_state.WaveFileName, rate, m_wave, [this](double done) {
             m_c.ProgressBar1->SetValue(done * 100);
@@ -98,10 +94,20 @@ bool WaveController::ConvertOnRequest(LoadResult* result)
             return true;
         });
     m_c.ProgressBar1->SetValue(0);
-    if (!converted.ok) {
+    if (!converted.ok)
         m_toolkit.MsgBox(QStringLiteral("The file could not be converted: ") + converted.error);
+    return converted.ok;
+}
+
+bool WaveController::ConvertOnRequest(LoadResult* result)
+{
+    // The unit plays the IDs at 8000 samples per second and the Pink File at 48000.
+    const quint32 rate = m_c.opt_Wav_type[2]->isChecked() ? 48000 : 8000;
+    const std::optional<QString> question = WaveConverter::Offer(m_state.WaveFileName, rate);
+    if (!question || m_toolkit.MsgBox(*question, Toolkit::YesNo) != Toolkit::Yes)
+        return false;
+    if (!ConvertFile(rate))
         return false; // the reader's own messages follow
-    }
     *result = LoadResult{};
     result->notice = QStringLiteral("Converted to 16-bit PCM at %1 samples/s.").arg(rate);
     return true;
@@ -114,17 +120,8 @@ void WaveController::ConvertLoaded(quint32 rate)
     const qint32 end = m_wave.SliceEnd;
     m_c.Timer1->stop();
     m_playback->ClosePlayback();
-    const WaveConverter::Result converted =
-        WaveConverter::Convert(m_state.WaveFileName, rate, m_wave, [this](double done) {
-            m_c.ProgressBar1->SetValue(done * 100);
-            m_toolkit.DoEvents();
-            return true;
-        });
-    m_c.ProgressBar1->SetValue(0);
-    if (!converted.ok) {
-        m_toolkit.MsgBox(QStringLiteral("The file could not be converted: ") + converted.error);
+    if (!ConvertFile(rate))
         return;
-    }
     // The sliders stay where they are; the slice keeps its times, to the nearest frame.
     m_wave.SliceStart = qint32(std::min<double>(std::nearbyint(start * scale), m_wave.SampleCount));
     m_wave.SliceEnd = qint32(std::min<double>(std::nearbyint(end * scale), m_wave.SampleCount));

@@ -49,6 +49,7 @@ Q_SIGNALS:
 private:
     // Offers conversion of a file the reader cannot use as it is; true when it was converted.
     bool ConvertOnRequest(LoadResult* result);
+    bool ConvertFile(quint32 rate);
     void ShowLoadedFormat();
     void ShowFailedOpen();
     void CheckRate();
