@@ -43,6 +43,7 @@ struct MainControls
 
     QMenu* mnuFile = nullptr;
     QAction* mnu_File_Open = nullptr;
+    QAction* mnu_File_SaveConverted = nullptr; // "Save Converted As…", once a file was converted
     QAction* mnuExit = nullptr;
     QMenu* mnuCOM = nullptr;
     std::array<QAction*, 13> mnuCOMsel{}; // indices 1 to 12; 0 stays empty

@@ -237,6 +237,9 @@ void MainWindowDesign::BuildMenus(QMainWindow& window, MainControls& c)
     c.mnuFile->setObjectName(QStringLiteral("mnuFile"));
     c.mnu_File_Open = c.mnuFile->addAction(QStringLiteral("Open File"));
     c.mnu_File_Open->setObjectName(QStringLiteral("mnu_File_Open"));
+    c.mnu_File_SaveConverted = c.mnuFile->addAction(QStringLiteral("Save Converted As…"));
+    c.mnu_File_SaveConverted->setObjectName(QStringLiteral("mnu_File_SaveConverted"));
+    c.mnu_File_SaveConverted->setEnabled(false);
     c.mnuExit = c.mnuFile->addAction(QStringLiteral("Exit"));
     c.mnuExit->setObjectName(QStringLiteral("mnuExit"));
 

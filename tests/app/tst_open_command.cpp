@@ -4,6 +4,7 @@
 #include "LoadedWave.h"
 #include "MainWindowFixture.h"
 #include "WavBuilder.h"
+#include "WaveFileReader.h"
 
 #include <QAction>
 #include <QFile>
@@ -205,6 +206,23 @@ void TestOpenCommand::convertOnOpen()
     const QStringList texts = f.toolkit.MessageTexts();
     QVERIFY2(asked.isEmpty() ? texts.isEmpty() : texts.join('/').contains(asked),
              qPrintable(texts.join('/')));
+    // A converted sound can be saved, beside the source by default, and reads back the same.
+    QCOMPARE(c.mnu_File_SaveConverted->isEnabled(), now.contains("Converted"));
+    if (!c.mnu_File_SaveConverted->isEnabled())
+        return;
+    const LoadedWave& loaded = w.Wave();
+    f.toolkit.fileAnswers.enqueue(f.dir.filePath("saved.wav"));
+    c.mnu_File_SaveConverted->trigger();
+    QCOMPARE(f.toolkit.dialogsStartedWith.last(),
+             f.dir.filePath(QStringLiteral("in-%1.wav").arg(loaded.Format.SampleRate)));
+    LoadedWave back;
+    LoadWaveFile(back, f.dir.filePath("saved.wav"));
+    QVERIFY(back.FileOpen);
+    QCOMPARE(back.SampleCount, loaded.SampleCount);
+    QCOMPARE(back.Format.SampleRate, loaded.Format.SampleRate);
+    QCOMPARE(back.Format.Channels, loaded.Format.Channels);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(back.SampleData.data()), back.DataSize),
+             QByteArray(reinterpret_cast<const char*>(loaded.SampleData.data()), loaded.DataSize));
 }
 
 void TestOpenCommand::plotHiddenAfterOpen()

@@ -13,8 +13,12 @@
 #include "Toolkit.h"
 #include "WaveConverter.h"
 #include "WaveFileReader.h"
+#include "WaveFileWriter.h"
 #include "WindowGeometry.h"
 
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -60,6 +64,7 @@ void WaveController::Command1_Click()
     m_playback->ClosePlayback();
 
     LoadResult result;
+    m_c.mnu_File_SaveConverted->setEnabled(false);
     if (!ConvertOnRequest(&result))
         result = LoadWaveFile(m_wave, m_state.WaveFileName);
     if (result.show == LoadResult::Show::MessageBox)
@@ -94,6 +99,7 @@ bool WaveController::ConvertFile(quint32 rate)
             return true;
         });
     m_c.ProgressBar1->SetValue(0);
+    m_c.mnu_File_SaveConverted->setEnabled(converted.ok);
     if (!converted.ok)
         m_toolkit.MsgBox(QStringLiteral("The file could not be converted: ") + converted.error);
     return converted.ok;
@@ -132,6 +138,20 @@ void WaveController::ConvertLoaded(quint32 rate)
     m_state.RateUnsupported = !isRateSupported(rate);
     if (m_plot)
         m_plot->DrawWaves();
+}
+
+void WaveController::SaveConvertedAs()
+{
+    const QFileInfo source(m_state.WaveFileName);
+    const QString suggested = source.dir().filePath(
+        QStringLiteral("%1-%2.wav").arg(source.completeBaseName()).arg(m_wave.Format.SampleRate));
+    const auto name = m_toolkit.GetSaveFileName(OpenFilter, QStringLiteral("wav"), suggested);
+    if (!name)
+        return;
+    if (const auto failed = SaveWaveFile(m_wave, *name))
+        m_toolkit.MsgBox(*failed);
+    else
+        m_c.txtErr->setPlainText(QStringLiteral("Saved as %1.").arg(*name));
 }
 
 void WaveController::ShowLoadedFormat()

@@ -29,6 +29,8 @@ public:
     void Command1_Click(); // the open command
     // Replaces the loaded wave by its conversion to 16-bit PCM at rate, the slice kept in time.
     void ConvertLoaded(quint32 rate);
+    // File > Save Converted As…: the converted sound as a WAV file, beside the source by default.
+    void SaveConvertedAs();
     void HScroll1_Change();
     void HScroll2_Change();
     void HScroll_gain_Change();
