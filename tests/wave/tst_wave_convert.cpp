@@ -115,6 +115,11 @@ void TestWaveConvert::formats_data()
         << "sox -n -r 44100 -b 16 -c 2 f.wav synth 1.5 sine 300 vol 0.5" << 48000u << 1.5 << 2
         << "2 channels";
     // Pipe-written headers declare far more data than follows (0x7FFFF000 or -1).
+    // espeak-ng's own output (22050, a pipe's header): as long as the data it holds.
+    QTest::newRow("espeak-ng --stdout")
+        << "espeak-ng --stdout 'Station one' > f.wav" << 8000u << -1.0 << 1 << "22050";
+    QTest::newRow("truncated 8-bit: what the file holds, no invented tail")
+        << sox("-b 8") + " && truncate -s 6044 f.wav" << 8000u << 0.75 << 1 << "8-bit PCM";
     QTest::newRow("sox to a pipe")
         << "sox -n -r 16000 -b 16 -t wav - synth 1.5 sine 300 | cat > f.wav" << 8000u << 1.5 << 1
         << "16000";
@@ -131,6 +136,8 @@ void TestWaveConvert::formats()
     shell.setWorkingDirectory(m_dir.path());
     QCOMPARE(shell.execute("sh", {"-c", "cd " + m_dir.path() + " && " + made}), 0);
     const QString path = m_dir.filePath("f.wav");
+    if (seconds < 0) // 16-bit mono data after a 44-byte header
+        seconds = (QFileInfo(path).size() - 44) / 2.0 / 22050;
     QVERIFY2(WaveConverter::Describe(path).contains(described),
              qPrintable(WaveConverter::Describe(path)));
     LoadedWave w;
@@ -142,7 +149,7 @@ void TestWaveConvert::formats()
     QCOMPARE(w.DataSize, quint32(w.SampleCount) * w.Format.BlockAlign);
     QVERIFY2(qAbs(w.SampleCount - qRound(seconds * rate)) <= 1,
              qPrintable(QString::number(w.SampleCount)));
-    QVERIFY(Rms(w, w.SampleCount / 4, w.SampleCount * 3 / 4) > 0.3); // the tone, not silence
+    QVERIFY(Rms(w, w.SampleCount / 4, w.SampleCount * 3 / 4) > 0.02); // sound, not silence
 }
 
 void TestWaveConvert::cancelLeavesWave()
