@@ -1,6 +1,7 @@
 #include "WaveConverter.h"
 
 #include "LoadedWave.h"
+#include "RateCheck.h"
 
 #include <QFile>
 
@@ -89,6 +90,15 @@ bool Store(const std::vector<qint16>& samples, int channels, quint32 rate, Loade
     return true;
 }
 
+QString Described(const SF_INFO& info)
+{
+    return QStringLiteral("%1, %2 samples/s, %3 channel%4")
+        .arg(SubtypeName(info.format))
+        .arg(info.samplerate)
+        .arg(info.channels)
+        .arg(info.channels == 1 ? "" : "s");
+}
+
 } // namespace
 
 std::optional<QString> WaveConverter::Offer(const QString& path, quint32 rate)
@@ -101,26 +111,17 @@ std::optional<QString> WaveConverter::Offer(const QString& path, quint32 rate)
     const bool readable = (major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX) &&
                           (sub == SF_FORMAT_PCM_16 || sub == SF_FORMAT_PCM_U8) &&
                           info.channels <= 2;
-    const bool rateUsable =
-        info.samplerate == 8000 || info.samplerate == 44100 || info.samplerate == 48000;
-    if ((readable && rateUsable) || info.channels > 2)
+    if ((readable && isRateSupported(quint32(info.samplerate))) || info.channels > 2)
         return std::nullopt;
     return QStringLiteral("This file is %1. Convert it to 16-bit PCM at %2 samples/s?")
-        .arg(Describe(path))
+        .arg(Described(info))
         .arg(rate);
 }
 
 QString WaveConverter::Describe(const QString& path)
 {
     SF_INFO info;
-    const SndFile file = Open(path, &info);
-    if (!file)
-        return {};
-    return QStringLiteral("%1, %2 samples/s, %3 channel%4")
-        .arg(SubtypeName(info.format))
-        .arg(info.samplerate)
-        .arg(info.channels)
-        .arg(info.channels == 1 ? "" : "s");
+    return Open(path, &info) ? Described(info) : QString();
 }
 
 WaveConverter::Result WaveConverter::Convert(const QString& path, quint32 rate, LoadedWave& out,
