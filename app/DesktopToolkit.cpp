@@ -1,6 +1,7 @@
 #include "DesktopToolkit.h"
 
 #include "AppState.h"
+#include "ProgressWindow.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -59,6 +60,11 @@ std::optional<QString> DesktopToolkit::GetSaveFileName(const QString& filter,
 void DesktopToolkit::ShowModal(QDialog& dialog)
 {
     dialog.exec();
+}
+
+std::unique_ptr<Toolkit::JobProgress> DesktopToolkit::BeginProgress(const QString& label)
+{
+    return std::make_unique<ProgressWindow>(label, QApplication::activeWindow());
 }
 
 void DesktopToolkit::Beep()

@@ -12,6 +12,7 @@ public:
     std::optional<QString> GetSaveFileName(const QString& filter, const QString& defaultExt,
                                            const QString& suggestedName) override;
     void ShowModal(QDialog& dialog) override;
+    std::unique_ptr<JobProgress> BeginProgress(const QString& label) override;
     void Beep() override;
     void OpenUrl(const QString& url) override;
 };

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -27,6 +28,16 @@ public:
         No = 7
     };
 
+    // A long job run on the calling thread reports to this; the person sees a modal window with a
+    // Cancel button once the job has taken a moment. The window closes when the object goes.
+    class JobProgress
+    {
+    public:
+        virtual ~JobProgress() = default;
+        // `done` is the share done (0..1); false once the person has asked to cancel.
+        virtual bool Update(double done) = 0;
+    };
+
     virtual ~Toolkit() = default;
 
     // Modal message box; an empty title means the application title. Returns Ok or Cancel (Yes or
@@ -46,6 +57,8 @@ public:
                                                    const QString& suggestedName) = 0;
     // Shows a dialog modally and returns when it has closed.
     virtual void ShowModal(QDialog& dialog) = 0;
+    // Starts the progress window of a long job, labelled with what it does.
+    virtual std::unique_ptr<JobProgress> BeginProgress(const QString& label) = 0;
     virtual void Beep() = 0;
     // Asks the desktop to open a URL (the mail link); the result is not examined.
     virtual void OpenUrl(const QString& url) = 0;

@@ -137,7 +137,8 @@ WaveConverter::Result WaveConverter::Convert(const QString& path, quint32 rate, 
     // Full scale in, full scale out: no normalisation behind the technician's back.
     sf_command(file.get(), SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
     soxr_error_t error = nullptr;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
+    soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER; // the same file converts to the same samples every time
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     const Resampler resampler(
         soxr_create(info.samplerate, rate, unsigned(channels), &error, &io, &quality, nullptr));
@@ -152,7 +153,7 @@ WaveConverter::Result WaveConverter::Convert(const QString& path, quint32 rate, 
     sf_count_t read = 0;
     for (;;) {
         const sf_count_t got = sf_readf_float(file.get(), in.data(), kBlockFrames);
-        read += got;
+        read += std::max<sf_count_t>(got, 0);
         // An empty input flushes the filter's tail; keep draining until it gives nothing.
         const bool last = got <= 0;
         size_t done = 0;

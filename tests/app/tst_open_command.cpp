@@ -162,6 +162,7 @@ void TestOpenCommand::convertOnOpen_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("pink"); // Pink File chosen before the open
     QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("cancelAt"); // the progress update at which Cancel is pressed; -1 never
     // txtRate|txt_Bits|txt_Chan|txtErr|frames, and a part of the messages shown, in order
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("asked");
@@ -169,17 +170,23 @@ void TestOpenCommand::convertOnOpen_data()
     const QByteArray mulaw =
         WavBuilder::pcm({.tag = 7, .channels = 1, .rate = 8000, .bits = 8}, QByteArray(800, 'x'));
     QTest::newRow("22050 converted to 8000")
-        << Pcm(22050, 16, 2, 2205) << false << int(Toolkit::Yes)
+        << Pcm(22050, 16, 2, 2205) << false << int(Toolkit::Yes) << -1
         << "8000|16|2|" + converted.arg(8000) + "|800"
         << "22050 samples/s, 2 channels";
+    QTest::newRow("22050 conversion cancelled: opened as it is, as with No")
+        << Pcm(22050, 16, 2, 2205) << false << int(Toolkit::Yes) << 0
+        << "22050|16|2|WAV file is open.|2205"
+        << "22050 samples/s, 2 channels";
     QTest::newRow("µ-law for the Pink File converted to 48000")
-        << mulaw << true << int(Toolkit::Yes) << "48000|16|1|" + converted.arg(48000) + "|4800"
+        << mulaw << true << int(Toolkit::Yes) << -1
+        << "48000|16|1|" + converted.arg(48000) + "|4800"
         << "This file is µ-law, 8000 samples/s, 1 channel. Convert it to 16-bit PCM at 48000";
     QTest::newRow("µ-law not converted: refused as before")
-        << mulaw << false << int(Toolkit::No) << "Open failed.|||"
+        << mulaw << false << int(Toolkit::No) << -1 << "Open failed.|||"
         << "at 8000 samples/s?/Unsupported format: format tag 7 (µ-law)";
     QTest::newRow("8000 16-bit: nothing asked")
-        << Pcm(8000, 16, 1, 800) << false << int(Toolkit::Yes) << "8000|16|1|WAV file is open.|800"
+        << Pcm(8000, 16, 1, 800) << false << int(Toolkit::Yes) << -1
+        << "8000|16|1|WAV file is open.|800"
         << "";
 }
 
@@ -188,9 +195,11 @@ void TestOpenCommand::convertOnOpen()
     QFETCH(QByteArray, file);
     QFETCH(bool, pink);
     QFETCH(int, answer);
+    QFETCH(int, cancelAt);
     QFETCH(QString, shown);
     QFETCH(QString, asked);
     MainWindowFixture f;
+    f.toolkit.cancelAfterUpdates = cancelAt;
     Form_Main& w = f.Create();
     const MainControls& c = w.Controls();
     Write(f.dir.filePath("in.wav"), file);
@@ -206,6 +215,8 @@ void TestOpenCommand::convertOnOpen()
     const QStringList texts = f.toolkit.MessageTexts();
     QVERIFY2(asked.isEmpty() ? texts.isEmpty() : texts.join('/').contains(asked),
              qPrintable(texts.join('/')));
+    const bool converting = answer == Toolkit::Yes && !asked.isEmpty();
+    QCOMPARE(f.toolkit.progressLabels.size(), converting ? 1 : 0);
     // A converted sound can be saved, beside the source by default, and reads back the same.
     QCOMPARE(c.mnu_File_SaveConverted->isEnabled(), now.contains("Converted"));
     if (!c.mnu_File_SaveConverted->isEnabled())

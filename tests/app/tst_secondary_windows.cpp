@@ -3,15 +3,18 @@
 #include "Form_Wave.h"
 #include "FrmSplash2.h"
 #include "MainWindowFixture.h"
+#include "ProgressWindow.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 class TestSecondaryWindows : public QObject
@@ -24,6 +27,7 @@ private Q_SLOTS:
     void startupSplashHidesMainWindow();
     void aboutTwiceKeepsCountdown();
     void helpWindowsPlacedBelowMainTop();
+    void progressWindowCancels();
     void shutdown_data();
     void shutdown();
 };
@@ -160,6 +164,33 @@ void TestSecondaryWindows::helpWindowsPlacedBelowMainTop()
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(firstStayed);
     QVERIFY(first.isNull());
+}
+
+// A long job's window appears after a moment, keeps the main window from being clicked, and
+// its Cancel reaches the job at its next update.
+void TestSecondaryWindows::progressWindowCancels()
+{
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    ProgressWindow progress(QStringLiteral("Converting"), &w);
+    QProgressDialog* dialog = w.findChild<QProgressDialog*>();
+    QVERIFY(dialog);
+    QDeadlineTimer bound(5000);
+    double done = 0;
+    while (!dialog->isVisible() && !bound.hasExpired()) {
+        QVERIFY(progress.Update(done += 0.001));
+        QThread::msleep(10);
+    }
+    QVERIFY(dialog->isVisible());
+    QVERIFY(dialog->isModal());
+    QCOMPARE(dialog->labelText(), QStringLiteral("Converting"));
+    QPushButton* cancel = dialog->findChild<QPushButton*>();
+    QVERIFY(cancel);
+    QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!progress.Update(done + 0.001));
 }
 
 void TestSecondaryWindows::shutdown_data()

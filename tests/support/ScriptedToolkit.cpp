@@ -23,6 +23,27 @@ void ScriptedToolkit::ShowModal(QDialog& dialog)
     dialog.exec();
 }
 
+namespace {
+class ScriptedProgress : public Toolkit::JobProgress
+{
+public:
+    explicit ScriptedProgress(ScriptedToolkit& toolkit) : m_toolkit(toolkit) {}
+    bool Update(double) override
+    {
+        return m_toolkit.progressUpdates++ != m_toolkit.cancelAfterUpdates;
+    }
+
+private:
+    ScriptedToolkit& m_toolkit;
+};
+} // namespace
+
+std::unique_ptr<Toolkit::JobProgress> ScriptedToolkit::BeginProgress(const QString& label)
+{
+    progressLabels << label;
+    return std::make_unique<ScriptedProgress>(*this);
+}
+
 QStringList ScriptedToolkit::MessageTexts() const
 {
     QStringList texts;

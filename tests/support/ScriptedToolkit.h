@@ -26,6 +26,9 @@ public:
     QList<QString> dialogsStartedWith; // the name each open dialog was started with
     int beeps = 0;
     int modalShows = 0;
+    QStringList progressLabels; // one per progress window started
+    int progressUpdates = 0;
+    int cancelAfterUpdates = -1; // the person presses Cancel at this update; -1 never
 
     int MsgBox(const QString& text, Buttons buttons, const QString& title) override;
     std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
@@ -37,6 +40,7 @@ public:
         return GetOpenFileName(filter, defaultExt, suggestedName);
     }
     void ShowModal(QDialog& dialog) override;
+    std::unique_ptr<JobProgress> BeginProgress(const QString& label) override;
     void Beep() override { ++beeps; }
     void OpenUrl(const QString& url) override { openedUrls << url; }
 

@@ -3,8 +3,8 @@
 // during a download at the line's real pace; a silent unit, one that hangs up, an unwritable copy
 // file; no second command on the line while one runs; exit and SIGTERM during a download.
 #include "ExpectedBytes.h"
-#include "SignalRelay.h"
 #include "LoadedWave.h"
+#include "SignalRelay.h"
 #include "SimUnit.h"
 #include "UnitSession.h"
 #include "UnitWindow.h"
@@ -13,6 +13,7 @@
 #include "UnitController.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -100,6 +101,7 @@ class TestUnitDownload : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void convertAtSend_data();
     void convertAtSend();
     void download_data();
     void download();
@@ -113,20 +115,38 @@ private Q_SLOTS:
 };
 
 // A 48000 file sent as Station ID, converted on request: the unit gets the slice at 8000 per
-// second, its times kept (frames 12000..36000 of 48000 become 2000..6000).
+// second, its times kept (frames 12000..36000 of 48000 become 2000..6000). Cancelled during the
+// conversion: nothing is sent and the wave is as it was.
+void TestUnitDownload::convertAtSend_data()
+{
+    QTest::addColumn<int>("cancelAt"); // the progress update at which Cancel is pressed; -1 never
+    QTest::addColumn<int>("frames");   // loaded afterwards: one second, so also the rate
+    QTest::addColumn<int>("copied");   // bytes in the copy file, -1 none
+    QTest::newRow("converted") << -1 << 8000 << 4000 + 10;
+    QTest::newRow("cancelled during the conversion") << 1 << 48000 << -1;
+}
+
 void TestUnitDownload::convertAtSend()
 {
+    QFETCH(int, cancelAt);
+    QFETCH(int, frames);
+    QFETCH(int, copied);
     UnitWindow u;
     SimUnit sim;
     QVERIFY(Prepare(u, sim, {"--baud", "0"}, Source(16, 1, 48000, 48000), 0, 100, true));
     u.Controls().HScroll2->setValue(750);
     u.Controls().HScroll1->setValue(250);
+    u.Toolkit().cancelAfterUpdates = cancelAt;
     u.Answer({Toolkit::Yes});
     Send(u);
-    QCOMPARE(u.Controls().txtRate->text(), QStringLiteral("8000"));
-    QCOMPARE(u.Window().Wave().SampleCount, 8000);
-    QCOMPARE(SimUnit::ReadFile(u.CopyPath()).size(), 4000 + 10);
-    QCOMPARE(u.Toolkit().MessageTexts().size(), 2); // the conversion question, the notice
+    QCOMPARE(u.Controls().txtRate->text(), QString::number(frames));
+    QCOMPARE(u.Window().Wave().SampleCount, frames);
+    QCOMPARE(u.Window().Wave().SliceStart, frames / 4);
+    QCOMPARE(QFileInfo::exists(u.CopyPath()) ? SimUnit::ReadFile(u.CopyPath()).size() : -1, copied);
+    // The conversion question, then the notice before sending, or nothing more when cancelled.
+    QCOMPARE(u.Toolkit().MessageTexts().size(), copied < 0 ? 1 : 2);
+    if (copied < 0)
+        QCOMPARE(u.Controls().txtErr->toPlainText(), QStringLiteral("Conversion cancelled."));
 }
 
 void TestUnitDownload::download_data()

@@ -2,6 +2,7 @@
 // by sox and espeak-ng: frequency, level, aliasing and frame counts.
 #include "LoadedWave.h"
 #include "WaveConverter.h"
+#include "WaveFileReader.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -20,6 +21,8 @@ private slots:
     void tone();
     void formats_data();
     void formats();
+    void exact_data();
+    void exact();
     void cancelLeavesWave();
 
 private:
@@ -150,6 +153,40 @@ void TestWaveConvert::formats()
     QVERIFY2(qAbs(w.SampleCount - qRound(seconds * rate)) <= 1,
              qPrintable(QString::number(w.SampleCount)));
     QVERIFY(Rms(w, w.SampleCount / 4, w.SampleCount * 3 / 4) > 0.02); // sound, not silence
+}
+
+void TestWaveConvert::exact_data()
+{
+    QTest::addColumn<QString>("options"); // sox's for the source at 8000
+    QTest::addColumn<quint32>("rate");
+    // At the same rate the samples are decoded as sox decodes them, sample for sample.
+    QTest::newRow("µ-law kept at 8000") << "-e u-law -b 8" << 8000u;
+    QTest::newRow("A-law kept at 8000") << "-e a-law -b 8" << 8000u;
+    // Resampled: the same file gives the same samples every time (no random dither).
+    QTest::newRow("24-bit to 48000, twice") << "-b 24" << 48000u;
+}
+
+void TestWaveConvert::exact()
+{
+    QFETCH(QString, options);
+    QFETCH(quint32, rate);
+    const QString path = m_dir.filePath("x.wav");
+    const QString ref = m_dir.filePath("ref.wav");
+    QCOMPARE(
+        QProcess::execute("sox", QStringList{"-n", "-r", "8000"} + options.split(' ') +
+                                     QStringList{path, "synth", "1", "sine", "300", "vol", "0.7"}),
+        0);
+    QCOMPARE(QProcess::execute("sox", {path, "-e", "signed", "-b", "16", ref}), 0);
+    LoadedWave w, expected;
+    QVERIFY(WaveConverter::Convert(path, rate, w).ok);
+    if (rate == 8000)
+        LoadWaveFile(expected, ref);
+    else
+        QVERIFY(WaveConverter::Convert(path, rate, expected).ok);
+    QVERIFY(expected.FileOpen);
+    QCOMPARE(w.SampleCount, expected.SampleCount);
+    QVERIFY(QByteArray(reinterpret_cast<const char*>(w.SampleData.data()), w.DataSize) ==
+            QByteArray(reinterpret_cast<const char*>(expected.SampleData.data()), w.DataSize));
 }
 
 void TestWaveConvert::cancelLeavesWave()

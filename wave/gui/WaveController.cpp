@@ -89,18 +89,23 @@ void WaveController::Command1_Click()
     CheckRate();
 }
 
-// Converts the named file into the loaded wave with the progress bar; says why when it cannot.
+// Converts the named file into the loaded wave, with the progress bar and a window that can
+// cancel it; says why when it cannot. On cancel or failure the loaded wave is as it was.
 bool WaveController::ConvertFile(quint32 rate)
 {
+    const std::unique_ptr<Toolkit::JobProgress> progress = m_toolkit.BeginProgress(
+        QStringLiteral("Converting to 16-bit PCM at %1 samples/s…").arg(rate));
     const WaveConverter::Result converted =
-        WaveConverter::Convert(m_state.WaveFileName, rate, m_wave, [this](double done) {
+        WaveConverter::Convert(m_state.WaveFileName, rate, m_wave, [&](double done) {
             m_c.ProgressBar1->SetValue(done * 100);
-            m_toolkit.DoEvents();
-            return true;
+            return progress->Update(done);
         });
     m_c.ProgressBar1->SetValue(0);
-    m_c.mnu_File_SaveConverted->setEnabled(converted.ok);
-    if (!converted.ok)
+    if (converted.ok)
+        m_c.mnu_File_SaveConverted->setEnabled(true);
+    if (converted.cancelled)
+        m_c.txtErr->setPlainText(QStringLiteral("Conversion cancelled."));
+    else if (!converted.ok)
         m_toolkit.MsgBox(QStringLiteral("The file could not be converted: ") + converted.error);
     return converted.ok;
 }
