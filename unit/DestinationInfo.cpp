@@ -6,10 +6,10 @@ namespace {
 
 // Indexed by the destination value.
 constexpr std::array<DestinationInfo, 4> kTable{{
-    {DestNone, '\0', "", "Send Station ID", "Erase Station ID", 0},
-    {DestStationID, 'S', "Station ID", "Send Station ID", "Erase Station ID", 1},
-    {DestChannelID, 'C', "Channel ID", "Send Channel ID", "Erase Channel ID", 1},
-    {DestPinkFile, 'P', "Pink Wave File", "Send Pink File", "Erase Pink File", 2},
+    {DestNone, '\0', "", "Send Station ID", "Erase Station ID", 0, 8000, 0},
+    {DestStationID, 'S', "Station ID", "Send Station ID", "Erase Station ID", 1, 8000, 0},
+    {DestChannelID, 'C', "Channel ID", "Send Channel ID", "Erase Channel ID", 1, 8000, 0},
+    {DestPinkFile, 'P', "Pink Wave File", "Send Pink File", "Erase Pink File", 2, 48000, 44100},
 }};
 
 } // namespace

@@ -5,7 +5,8 @@
 #include <QString>
 
 // Fixed facts about one destination: its code letter on the line, its display name, the captions
-// of the Send and Erase buttons and the width of one sample in the unit's format.
+// of the Send and Erase buttons, the width of one sample in the unit's format and the rates the
+// unit plays it at.
 // DestNone has no code letter, an empty name, zero width and the captions shown at start-up.
 class DestinationInfo
 {
@@ -23,11 +24,20 @@ public:
     QString SendCaption() const;
     QString EraseCaption() const;
     int BytesPerSample() const { return m_bytesPerSample; }
+    // The rate the unit plays this destination at, which conversion aims for.
+    quint32 PlayRate() const { return m_playRate; }
+    // Whether a file at this rate plays at its own speed here (the Pink File also takes 44100).
+    bool Plays(quint32 rate) const
+    {
+        return rate == m_playRate || (rate != 0 && rate == m_alsoRate);
+    }
 
     constexpr DestinationInfo(WaveDestination destination, char codeLetter, const char* name,
-                              const char* sendCaption, const char* eraseCaption, int bytesPerSample)
+                              const char* sendCaption, const char* eraseCaption, int bytesPerSample,
+                              quint32 playRate, quint32 alsoRate)
         : m_destination(destination), m_codeLetter(codeLetter), m_name(name),
-          m_sendCaption(sendCaption), m_eraseCaption(eraseCaption), m_bytesPerSample(bytesPerSample)
+          m_sendCaption(sendCaption), m_eraseCaption(eraseCaption),
+          m_bytesPerSample(bytesPerSample), m_playRate(playRate), m_alsoRate(alsoRate)
     {
     }
 
@@ -38,4 +48,6 @@ private:
     const char* m_sendCaption;
     const char* m_eraseCaption;
     int m_bytesPerSample;
+    quint32 m_playRate;
+    quint32 m_alsoRate; // 0: none
 };

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "CopyFile.h"
+#include "DestinationInfo.h"
 #include "DownloadEncoder.h"
 #include "DownloadPlan.h"
 #include "FlashReport.h"
@@ -129,13 +130,11 @@ bool FlashRun::prepareJob(UnitCycle::Job* job)
 // rate: the IDs play at 8000, the Pink File at 48000 (44100 is kept, as the window keeps it).
 bool FlashRun::convertIfNeeded(WaveDestination dest, LoadedWave& wave)
 {
-    const quint32 rate = wave.FileOpen ? wave.Format.SampleRate : 0;
-    const bool pink = dest == DestPinkFile;
-    const bool playable = wave.FileOpen && (pink ? rate == 48000 || rate == 44100 : rate == 8000);
-    if (playable)
+    const DestinationInfo& info = DestinationInfo::Of(dest);
+    if (wave.FileOpen && info.Plays(wave.Format.SampleRate))
         return true;
     const WaveConverter::Result r =
-        WaveConverter::Convert(m_options.waveFile(), pink ? 48000 : 8000, wave);
+        WaveConverter::Convert(m_options.waveFile(), info.PlayRate(), wave);
     if (!r.ok)
         m_err << "pelorin-flash: " << m_options.waveFile() << ": cannot convert: " << r.error
               << "\n";

@@ -7,6 +7,7 @@
 #include "EraseWait.h"
 #include "LoadedWave.h"
 #include "MainControls.h"
+#include "RateCheck.h"
 #include "Toolkit.h"
 #include "UnitProtocol.h"
 #include "UnitSession.h"
@@ -117,21 +118,24 @@ void UnitController::Send()
 // frame plays 5.5 to 6 times too slow, so conversion is offered first. False: send nothing.
 bool UnitController::ConvertedForId(WaveDestination dest)
 {
+    const DestinationInfo& info = DestinationInfo::Of(dest);
     const quint32 rate = m_wave.Format.SampleRate;
-    if (dest == DestPinkFile || !m_wave.FileOpen || (rate != 44100 && rate != 48000))
+    // The Pink File's other rates are refused below, as before, rather than offered.
+    if (dest == DestPinkFile || !m_wave.FileOpen || info.Plays(rate) || !isRateSupported(rate))
         return true;
     const int answer = m_toolkit.MsgBox(
-        QStringLiteral("The unit plays the %1 at 8000 samples/s; this file has %2 samples/s. "
-                       "Convert it to 8000 first? (No sends it frame for frame.)")
+        QStringLiteral("The unit plays the %1 at %2 samples/s; this file has %3 samples/s. "
+                       "Convert it to %2 first? (No sends it frame for frame.)")
             .arg(m_state.DestinationName)
+            .arg(info.PlayRate())
             .arg(rate),
         Toolkit::YesNoCancel);
     if (answer == Toolkit::Cancel)
         return false;
     if (answer != Toolkit::Yes)
         return true; // No: frame for frame, as before
-    Q_EMIT convertRequested(8000);
-    return m_wave.Format.SampleRate == 8000;
+    Q_EMIT convertRequested(info.PlayRate());
+    return m_wave.Format.SampleRate == info.PlayRate();
 }
 
 bool UnitController::RateRefused(WaveDestination dest)
@@ -144,7 +148,7 @@ bool UnitController::RateRefused(WaveDestination dest)
         return true;
     }
     const quint32 rate = m_wave.Format.SampleRate;
-    if (rate == 48000 || rate == 44100)
+    if (DestinationInfo::Of(dest).Plays(rate))
         return false;
     m_toolkit.MsgBox(PinkRateText(rate));
     return true;
