@@ -1,6 +1,7 @@
 #include "Playback.h"
 
 #include "LoadedWave.h"
+#include "WidenedSource.h"
 
 #include <QAudioSink>
 #include <QBuffer>
@@ -57,7 +58,7 @@ std::optional<QAudioFormat> Playback::FormatOf(const WaveFormat& format)
     QAudioFormat out;
     out.setSampleRate(int(format.SampleRate));
     out.setChannelCount(format.Channels);
-    out.setSampleFormat(bytes == 2 ? QAudioFormat::Int16 : QAudioFormat::UInt8);
+    out.setSampleFormat(QAudioFormat::Int16); // 8-bit sound is widened as it is read
     return out;
 }
 
@@ -118,9 +119,15 @@ void Playback::OpenSliceSource()
     const qint64 begin = std::clamp<qint64>(qint64(m_wave.SliceStart) * align, 0, size);
     const qint64 end = std::clamp<qint64>(qint64(m_wave.SliceEnd) * align, begin, size);
     const auto* bytes = reinterpret_cast<const char*>(m_wave.SampleData.data());
-    m_source = std::make_unique<QBuffer>();
-    m_source->setData(QByteArray::fromRawData(bytes ? bytes + begin : nullptr, end - begin));
-    m_source->open(QIODevice::ReadOnly);
+    const QByteArray slice = QByteArray::fromRawData(bytes ? bytes + begin : nullptr, end - begin);
+    if (m_wave.Format.BitsPerSample == 8) {
+        m_source = std::make_unique<WidenedSource>(slice);
+    } else {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(slice);
+        buffer->open(QIODevice::ReadOnly);
+        m_source = std::move(buffer);
+    }
     const qint64 frames = align > 0 ? (end - begin) / align : 0;
     m_sliceUSecs = frames * 1000000 / std::max<qint64>(1, m_wave.Format.SampleRate);
 }

@@ -11,7 +11,7 @@
 
 class LoadedWave;
 class QAudioSink;
-class QBuffer;
+class QIODevice;
 struct WaveFormat;
 
 // Plays the selected slice of the loaded wave once, in the file's own format, on an audio output
@@ -54,7 +54,7 @@ private:
     void CloseDevice();
 
     LoadedWave& m_wave;
-    std::unique_ptr<QBuffer> m_source; // declared before m_sink: the sink reads from it
+    std::unique_ptr<QIODevice> m_source; // declared before m_sink: the sink reads from it
     std::unique_ptr<QAudioSink> m_sink;
     qint64 m_sliceUSecs = 0;
     QTimer m_endWatch;
