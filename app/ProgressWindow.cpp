@@ -23,8 +23,6 @@ ProgressWindow::ProgressWindow(const QString& label, QWidget* parent)
 
 bool ProgressWindow::Update(double done)
 {
-    if (m_dialog.wasCanceled())
-        return false;
     // The dialog processes pending events itself once shown (the Cancel click among them).
     m_dialog.setValue(std::clamp(int(std::lround(done * kSteps)), 1, kSteps));
     return !m_dialog.wasCanceled();

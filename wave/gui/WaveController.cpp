@@ -32,7 +32,12 @@
 
 namespace {
 const QString OpenFilter = QStringLiteral("Wav Files (*.wav)|*.wav|All Files (*.*)|*.*");
+
+QString ConvertedText(quint32 rate)
+{
+    return QStringLiteral("Converted to 16-bit PCM at %1 samples/s.").arg(rate);
 }
+} // namespace
 
 WaveController::WaveController(MainControls& controls, AppState& state, LoadedWave& wave,
                                Toolkit& toolkit, QWidget& mainWindow, QObject* parent)
@@ -120,7 +125,7 @@ bool WaveController::ConvertOnRequest(LoadResult* result)
     if (!ConvertFile(rate))
         return false; // the reader's own messages follow
     *result = LoadResult{};
-    result->notice = QStringLiteral("Converted to 16-bit PCM at %1 samples/s.").arg(rate);
+    result->notice = ConvertedText(rate);
     return true;
 }
 
@@ -139,7 +144,7 @@ void WaveController::ConvertLoaded(quint32 rate)
     m_c.txtRate->setText(NumberText::Plain(rate));
     m_c.txt_Bits->setText(NumberText::Plain(16));
     m_c.txt_Xfr_Siz->setText(NumberText::Str(qint64(m_wave.SliceEnd) - m_wave.SliceStart));
-    m_c.txtErr->setPlainText(QStringLiteral("Converted to 16-bit PCM at %1 samples/s.").arg(rate));
+    m_c.txtErr->setPlainText(ConvertedText(rate));
     m_state.RateUnsupported = !isRateSupported(rate);
     if (m_plot)
         m_plot->DrawWaves();
