@@ -25,7 +25,6 @@ private Q_SLOTS:
     void splashClosing_data();
     void splashClosing();
     void startupSplashHidesMainWindow();
-    void aboutTwiceKeepsCountdown();
     void helpWindowsPlacedBelowMainTop();
     void progressWindowCancels();
     void shutdown_data();
@@ -39,8 +38,6 @@ void TestSecondaryWindows::splashClosing_data()
     QTest::newRow("left alone") << "" << 5;
     QTest::newRow("character key") << "key" << 0;
     QTest::newRow("click on Label1") << "Label1" << 0;
-    QTest::newRow("click on Label2") << "Label2" << 0;
-    QTest::newRow("click on lblVersion") << "lblVersion" << 0;
     QTest::newRow("click on background") << "background" << 0;
     QTest::newRow("mail link keeps it open") << "lblemail" << 5;
     QTest::newRow("mouse held keeps it open") << "held" << -1;
@@ -57,8 +54,6 @@ void TestSecondaryWindows::splashClosing()
     QVERIFY(QTest::qWaitForWindowExposed(splash));
     const QHash<QString, QWidget*> targets{{"background", splash},
                                            {"Label1", splash->Label1()},
-                                           {"Label2", splash->Label2()},
-                                           {"lblVersion", splash->lblVersion()},
                                            {"lblemail", splash->lblemail()}};
     if (how == "held") {
         QTest::mousePress(splash, Qt::LeftButton, {}, QPoint(5, 5));
@@ -110,25 +105,6 @@ void TestSecondaryWindows::startupSplashHidesMainWindow()
     QVERIFY2(f.state.ErrorTicks > 190, qPrintable(QString::number(f.state.ErrorTicks)));
     QVERIFY(!w.Controls().tmrSplash->isActive());
     QCOMPARE(f.toolkit.modalShows, 1);
-}
-
-void TestSecondaryWindows::aboutTwiceKeepsCountdown()
-{
-    MainWindowFixture f;
-    Form_Main& w = f.Create();
-    w.show();
-    w.Controls().mnu_about->trigger();
-    QPointer<FrmSplash2> first = w.Splash();
-    QVERIFY(first && first->isVisible());
-    QVERIFY(!first->isModal());
-    QVERIFY(w.isVisible()); // the main window stays usable
-    first->Timer1()->setInterval(20);
-    QTRY_VERIFY(first->TicksLeft() <= 2);
-    const int left = first->TicksLeft();
-    w.Controls().mnu_about->trigger();
-    QCOMPARE(w.Splash(), first.data()); // brought forward, not a new window
-    QVERIFY(first->TicksLeft() <= left);
-    QTRY_VERIFY(first.isNull());
 }
 
 void TestSecondaryWindows::helpWindowsPlacedBelowMainTop()

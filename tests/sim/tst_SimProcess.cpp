@@ -29,10 +29,7 @@ class tst_SimProcess : public QObject
 private slots:
     void init();
     void cleanup();
-    void answers_data();
-    void answers();
     void flashDirKeepsWritesAcrossRuns();
-    void hangupAfterClosesLine();
     void refusesToOverwrite_data();
     void refusesToOverwrite();
     void pacedWriteTakesLineTime();
@@ -106,33 +103,10 @@ QByteArray tst_SimProcess::reply(const QByteArray& tail, int ms)
     return got;
 }
 
-void tst_SimProcess::answers_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QByteArray>("answer");
-    QTest::newRow("blank check") << QStringList{} << QByteArray("QXBC")
-                                 << QByteArray("QXBCQXERA\r\n");
-    QTest::newRow("id query, firmware") << QStringList{"--firmware", "0321"}
-                                        << QByteArray(Ff6 + "\r\n") << QByteArray("OV16 V0321\r\n");
-    QTest::newRow("ignore") << QStringList{"--ignore"} << QByteArray("QXBS" + Ff6 + "\r\n")
-                            << QByteArray();
-}
-
-void tst_SimProcess::answers()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QByteArray, input);
-    QFETCH(QByteArray, answer);
-    QVERIFY(start(QStringList{"--baud", "0"} + args));
-    QVERIFY(send(input));
-    QCOMPARE(reply(answer, answer.isEmpty() ? 500 : 5000), answer);
-}
-
 void tst_SimProcess::flashDirKeepsWritesAcrossRuns()
 {
     const QString flash = m_dir->filePath("flash");
-    const QStringList args{"--baud", "0", "--erase-ms", "50", "--flash-dir", flash};
+    const QStringList args{"--baud", "0", "--erase-ms", "50", "--flash-dir", flash, "--firmware", "0321"};
     QByteArray data; // every byte value; its last 0xFF and the next one are still data
     for (int b = 0; b < 256; ++b)
         data += char(b);
@@ -156,17 +130,10 @@ void tst_SimProcess::flashDirKeepsWritesAcrossRuns()
     QVERIFY(start(args));
     QVERIFY(send("QXBSQXES"));
     QCOMPARE(reply("QXERA\r\n"), QByteArray("QXBSQXERR\r\nQXESQXERA\r\n"));
+    QVERIFY(send(Ff6 + "\r\n"));
+    QCOMPARE(reply("\r\n"), QByteArray("OV16 V0321\r\n"));
     QCOMPARE(readFile(flash + "/station.bin"), QByteArray(131072, '\xff'));
-    QCOMPARE(readFile(flash + "/rx.bin"), stream + "QXBSQXBCQXBSQXES");
-}
-
-void tst_SimProcess::hangupAfterClosesLine()
-{
-    QVERIFY(start({"--baud", "0", "--hangup-after", "6"}));
-    QVERIFY(send("QXBSQXBC"));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_port->PortOpen(), 5000);
-    QCOMPARE(m_sim->state(), QProcess::Running);
-    QVERIFY(stop());
+    QCOMPARE(readFile(flash + "/rx.bin"), stream + "QXBSQXBCQXBSQXES" + Ff6 + "\r\n");
 }
 
 void tst_SimProcess::refusesToOverwrite_data()

@@ -95,6 +95,7 @@ private slots:
     void download();
     void pacing_data();
     void pacing();
+    void levelMovedMidStream();
     void failures_data();
     void failures();
     void answers_data();
@@ -209,6 +210,26 @@ void TestUnitSession::pacing()
              qPrintable(QString::number(unsentAtStop)));
     QCOMPARE((stream.size() - 10) % 256, 1); // frames 0 to a multiple of 256
     QCOMPARE(stream, ExpectedStream(1, 8, 100, int(stream.size()) - 10, Ramp));
+}
+
+// A level moved during a download applies from the next hand-over on, never inside one.
+void TestUnitSession::levelMovedMidStream()
+{
+    Rig rig;
+    int level = 100;
+    const int frames = 12000;
+    QVERIFY(rig.download(1, 8, frames, [&level] { return level; }));
+    rig.run(10, 3000);
+    level = 50;
+    rig.run(10, 60000);
+    const QByteArray stream = rig.link.all();
+    const QByteArray full = ExpectedStream(1, 8, 100, frames, Ramp);
+    int k = 4;
+    while (k < stream.size() && stream[k] == full[k])
+        ++k;
+    const int f = (k - 5) / 256 * 256 + 1; // the first frame of the hand-over that changed
+    QVERIFY2(f > 2500 && f < frames, qPrintable(QString::number(f)));
+    QCOMPARE(stream, full.left(4 + f) + ExpectedStream(1, 8, 50, frames, Ramp).mid(4 + f));
 }
 
 void TestUnitSession::failures_data()
