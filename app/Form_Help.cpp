@@ -1,6 +1,6 @@
-#include "Form_Help.h"
+#include "app/Form_Help.h"
 
-#include "Toolkit.h"
+#include "app/ui/Toolkit.h"
 
 #include <QFile>
 #include <QFontMetricsF>

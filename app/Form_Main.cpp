@@ -1,24 +1,25 @@
-#include "Form_Main.h"
+#include "app/Form_Main.h"
+#include "app/settings/AppSettings.h"
 
-#include "AppState.h"
-#include "CommandButtons.h"
-#include "Form_Help.h"
-#include "Form_Wave.h"
-#include "FrmSplash2.h"
-#include "InstanceGuard.h"
-#include "LineLogWindow.h"
-#include "LoadedWave.h"
-#include "MainWindowDesign.h"
-#include "NumberText.h"
-#include "ProgressBar.h"
-#include "RegEdit.h"
-#include "SerialController.h"
-#include "StoreNotices.h"
-#include "Toolkit.h"
-#include "UnitController.h"
-#include "UnitSession.h"
-#include "WaveController.h"
-#include "WindowGeometry.h"
+#include "app/Form_Help.h"
+#include "app/FrmSplash2.h"
+#include "app/InstanceGuard.h"
+#include "app/MainWindowDesign.h"
+#include "app/core/NumberText.h"
+#include "app/settings/RegEdit.h"
+#include "app/ui/AppState.h"
+#include "app/ui/ProgressBar.h"
+#include "app/ui/Toolkit.h"
+#include "app/ui/WindowGeometry.h"
+#include "serial/gui/LineLogWindow.h"
+#include "serial/gui/SerialController.h"
+#include "serial/gui/StoreNotices.h"
+#include "unit/UnitSession.h"
+#include "unit/gui/CommandButtons.h"
+#include "unit/gui/UnitController.h"
+#include "wave/LoadedWave.h"
+#include "wave/gui/Form_Wave.h"
+#include "wave/gui/WaveController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,11 +84,11 @@ void Form_Main::WireButtons()
     connect(m_c.HScroll2, &QScrollBar::valueChanged, m_waveCtl, &WaveController::HScroll2_Change);
     connect(m_c.HScroll_gain, &QScrollBar::valueChanged, m_waveCtl,
             &WaveController::HScroll_gain_Change);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < DestinationInfo::Count; ++i) {
         connect(m_c.opt_Wav_type[i], &QRadioButton::clicked, m_unitCtl,
                 [this, i] { m_unitCtl->opt_Wav_type_Click(i); });
     }
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < MainControls::CommandButtonCount; ++i) {
         connect(m_c.btn_snd_ST_ID[i], &QPushButton::clicked, m_unitCtl,
                 [this, i] { m_unitCtl->btn_snd_ST_ID_Click(i); });
     }
@@ -210,8 +211,7 @@ bool Form_Main::EndTask(const QString& title)
 
 void Form_Main::RestoreSavedPort()
 {
-    const QString saved = m_settings.GetRegSetting(AppState::AppTitle, QStringLiteral("FormInit"),
-                                                   QStringLiteral("ComPort"), QString());
+    const QString saved = AppSettings::SavedPort(m_settings);
     // From here on a failing step is skipped and the next one runs. Two instances never compete
     // for one port: while the earlier one runs, this one opens none until the user chooses one.
     if (!saved.isEmpty() && m_earlierInstance && m_instance.EarlierInstanceRunning()) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Form_Help.h"
-#include "FrmSplash2.h"
-#include "MainControls.h"
+#include "app/Form_Help.h"
+#include "app/FrmSplash2.h"
+#include "app/ui/MainControls.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "FrmSplash2.h"
+#include "app/FrmSplash2.h"
 
-#include "AppState.h"
-#include "Toolkit.h"
+#include "app/ui/AppState.h"
+#include "app/ui/Toolkit.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
-#include "MainWindowDesign.h"
+#include "app/MainWindowDesign.h"
 
-#include "ProgressBar.h"
-#include "StatusLine.h"
-#include "Toolkit.h"
+#include "app/ui/ProgressBar.h"
+#include "app/ui/StatusLine.h"
+#include "app/ui/Toolkit.h"
 
 #include <QAction>
 #include <QLabel>
@@ -201,10 +201,11 @@ void MainWindowDesign::BuildTextBoxes(QWidget& client, MainControls& c)
 
 void MainWindowDesign::BuildDestinationControls(QWidget& client, MainControls& c)
 {
-    const char* options[] = {"Station ID", "Channel ID", "Pink File"};
-    for (int i = 0; i < 3; ++i) {
-        auto* opt = Make<QRadioButton>(client, "opt_Wav_type", QLatin1String(options[i]), 120,
-                                       4170 + 360 * i, 1095, 375);
+    for (int i = 0; i < DestinationInfo::Count; ++i) {
+        const QString caption =
+            DestinationInfo::Of(DestinationInfo::FromOptionIndex(i)).OptionCaption();
+        auto* opt =
+            Make<QRadioButton>(client, "opt_Wav_type", caption, 120, 4170 + 360 * i, 1095, 375);
         opt->setObjectName(QStringLiteral("opt_Wav_type_%1").arg(i));
         SetBackground(*opt, OptionYellow);
         FitCaption(*opt);
@@ -220,14 +221,15 @@ void MainWindowDesign::BuildDestinationControls(QWidget& client, MainControls& c
         {"Stop Transfer", 3000, 4800, 1545, 465},   {"Send CR", 4680, 4200, 1335, 465},
         {"Blank Check", 3000, 4200, 1545, 465},
     };
-    for (int i = 0; i < 5; ++i) {
+    static_assert(std::size(buttons) == MainControls::CommandButtonCount);
+    for (int i = 0; i < MainControls::CommandButtonCount; ++i) {
         const Placement& s = buttons[i];
         auto* b =
             Make<QPushButton>(client, "btn_snd_ST_ID", QLatin1String(s.text), s.l, s.t, s.w, s.h);
         b->setObjectName(QStringLiteral("btn_snd_ST_ID_%1").arg(i));
         c.btn_snd_ST_ID[i] = b;
     }
-    SetPointSize(*c.btn_snd_ST_ID[2], 9.75);
+    SetPointSize(*c.btn_snd_ST_ID[MainControls::StopButton], 9.75);
 }
 
 void MainWindowDesign::BuildMenus(QMainWindow& window, MainControls& c)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainControls.h"
+#include "app/ui/MainControls.h"
 
 class QMainWindow;
 class QWidget;

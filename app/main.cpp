@@ -1,9 +1,9 @@
-#include "AppState.h"
-#include "DesktopToolkit.h"
-#include "Form_Main.h"
-#include "InstanceGuard.h"
-#include "RegEdit.h"
-#include "SignalRelay.h"
+#include "app/Form_Main.h"
+#include "app/InstanceGuard.h"
+#include "app/core/SignalRelay.h"
+#include "app/settings/RegEdit.h"
+#include "app/ui/AppState.h"
+#include "app/ui/DesktopToolkit.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "ConsoleDevices.h"
+#include "serial/ConsoleDevices.h"
 
 #include <QFile>
 #include <QRegularExpression>

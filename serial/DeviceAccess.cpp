@@ -1,6 +1,6 @@
-#include "DeviceAccess.h"
+#include "serial/DeviceAccess.h"
 
-#include "PortHolder.h"
+#include "serial/PortHolder.h"
 
 #include <QFile>
 

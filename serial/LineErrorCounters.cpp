@@ -1,4 +1,4 @@
-#include "LineErrorCounters.h"
+#include "serial/LineErrorCounters.h"
 
 #include <linux/serial.h>
 #include <sys/ioctl.h>

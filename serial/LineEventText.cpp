@@ -1,4 +1,4 @@
-#include "LineEventText.h"
+#include "serial/LineEventText.h"
 
 QString LineEventText(int code)
 {

@@ -1,4 +1,4 @@
-#include "LineLog.h"
+#include "serial/LineLog.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "PortCandidate.h"
+#include "serial/PortCandidate.h"
 
 #include <QSerialPortInfo>
 

@@ -1,4 +1,4 @@
-#include "PortDetails.h"
+#include "serial/PortDetails.h"
 
 #include <QStringList>
 

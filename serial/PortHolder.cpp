@@ -1,4 +1,4 @@
-#include "PortHolder.h"
+#include "serial/PortHolder.h"
 
 #include <QDir>
 #include <QFile>

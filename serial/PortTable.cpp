@@ -1,6 +1,7 @@
-#include "PortTable.h"
+#include "serial/PortTable.h"
+#include "app/settings/AppSettings.h"
 
-#include "RegEdit.h"
+#include "app/settings/RegEdit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,8 +10,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-const QString Section = QStringLiteral("Ports");
 
 QString canonical(const QString& path)
 {
@@ -31,7 +30,7 @@ PortTable::PortTable(RegEdit& store, QString appKey, QString byIdDir)
 
 QString PortTable::entry(int n) const
 {
-    return m_store.GetRegSetting(m_appKey, Section, valueName(n), QString()).trimmed();
+    return AppSettings::PortDevice(m_store, n, m_appKey);
 }
 
 QString PortTable::devicePath(int n) const
@@ -109,7 +108,7 @@ QList<int> PortTable::registerDevices(const QList<PortCandidate>& devices)
             if (freeIndex >= 0) {
                 number = freeIndex + FirstPort;
                 entries[freeIndex] = name;
-                m_store.SaveRegSetting(m_appKey, Section, valueName(number), name);
+                AppSettings::SetPortDevice(m_store, number, name, m_appKey);
             } else if (!m_told.contains(name)) {
                 m_told.insert(name);
                 m_notice = QStringLiteral("No free port number for %1: COM%2 to COM%3 are all "

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "ConsoleDevices.h"
-#include "PortCandidate.h"
-#include "PortDetails.h"
+#include "app/settings/AppSettings.h"
+#include "serial/ConsoleDevices.h"
+#include "serial/PortCandidate.h"
+#include "serial/PortDetails.h"
 
 #include <QHash>
 #include <QList>
@@ -48,7 +49,7 @@ public:
     // The /dev/serial/by-id link that points at the device, else the device path itself.
     QString stableName(const QString& systemLocation) const;
 
-    static QString valueName(int n) { return QStringLiteral("COM%1").arg(n); }
+    static QString valueName(int n) { return AppSettings::PortValueName(n); }
 
 private:
     QString entry(int n) const;

@@ -1,4 +1,4 @@
-#include "ReplyAssembler.h"
+#include "serial/ReplyAssembler.h"
 
 QList<QByteArray> ReplyAssembler::consumeLines(QByteArray& rxBuffer)
 {

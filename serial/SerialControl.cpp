@@ -1,7 +1,7 @@
-#include "SerialControl.h"
+#include "serial/SerialControl.h"
 
-#include "DeviceAccess.h"
-#include "PortTable.h"
+#include "serial/DeviceAccess.h"
+#include "serial/PortTable.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -288,9 +288,9 @@ CommError SerialControl::holdUntilPending(qint64 limit, int overallMs)
     overall.start();
     QElapsedTimer idle;
     idle.start();
-    qint64 last = PendingBytes();
-    while (PortOpen() && PendingBytes() > limit) {
-        const qint64 pending = PendingBytes();
+    qint64 last = pendingBytes();
+    while (PortOpen() && pendingBytes() > limit) {
+        const qint64 pending = pendingBytes();
         if (pending < last) {
             last = pending;
             idle.restart();
@@ -306,7 +306,7 @@ CommError SerialControl::holdUntilPending(qint64 limit, int overallMs)
         if (!self)
             return {CommError::PortLost, QStringLiteral("The serial control was deleted")};
         if (m_port->isOpen())
-            last = std::min(last, PendingBytes());
+            last = std::min(last, pendingBytes());
     }
     if (!PortOpen())
         return {
@@ -315,7 +315,7 @@ CommError SerialControl::holdUntilPending(qint64 limit, int overallMs)
     return {};
 }
 
-qint64 SerialControl::PendingBytes() const
+qint64 SerialControl::pendingBytes() const
 {
     // Bytes still in Qt's queue plus those the driver holds but has not put on the line yet, so
     // that the hold and the drain follow the line itself. A pseudo-terminal reports no driver

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CommError.h"
-#include "LineErrorCounters.h"
-#include "LineSettings.h"
-#include "PortHolder.h"
+#include "serial/CommError.h"
+#include "serial/LineErrorCounters.h"
+#include "serial/LineSettings.h"
+#include "serial/PortHolder.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -98,9 +98,9 @@ public:
     qint64 OutBufferCount() const; // bytes written but not yet handed to the system
     // Bytes written but not yet on the line as far as the system tells: Qt's queue plus the
     // driver's (a pseudo-terminal reports no driver queue). 0 while closed.
-    qint64 UnsentBytes() const { return PortOpen() ? PendingBytes() : 0; }
+    qint64 unsentBytes() const { return PortOpen() ? pendingBytes() : 0; }
     // Bytes per second the line carries at Settings: baud / (start + data + parity + stop bits).
-    double LineBytesPerSecond() const { return m_settings.bytesPerSecond(); }
+    double lineBytesPerSecond() const { return m_settings.bytesPerSecond(); }
     qint16 CommEvent() const { return m_commEvent; }
 
     // Holds, processing events, until every byte has been handed to the system (TransmitStalled
@@ -124,7 +124,7 @@ private:
     CommError applyFlowControl();
     CommError applyLines();
     CommError holdUntilPending(qint64 limit, int overallMs);
-    qint64 PendingBytes() const;
+    qint64 pendingBytes() const;
     void waitForActivity(int ms);
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);

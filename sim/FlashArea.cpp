@@ -1,4 +1,4 @@
-#include "FlashArea.h"
+#include "sim/FlashArea.h"
 
 namespace {
 constexpr char Erased = char(0xFF);

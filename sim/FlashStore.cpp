@@ -1,4 +1,4 @@
-#include "FlashStore.h"
+#include "sim/FlashStore.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "SignalPipe.h"
+#include "sim/SignalPipe.h"
 
 #include <cerrno>
 #include <csignal>

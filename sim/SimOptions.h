@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnitModel.h"
+#include "sim/UnitModel.h"
 
 #include <QString>
 #include <QStringList>

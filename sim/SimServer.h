@@ -1,11 +1,11 @@
 #pragma once
 
-#include "FlashStore.h"
-#include "LinePacer.h"
-#include "PseudoTerminal.h"
-#include "SignalPipe.h"
-#include "SimOptions.h"
-#include "UnitModel.h"
+#include "sim/FlashStore.h"
+#include "sim/LinePacer.h"
+#include "sim/PseudoTerminal.h"
+#include "sim/SignalPipe.h"
+#include "sim/SimOptions.h"
+#include "sim/UnitModel.h"
 
 #include <QElapsedTimer>
 #include <memory>

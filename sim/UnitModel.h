@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FlashArea.h"
+#include "sim/FlashArea.h"
 
 #include <QByteArray>
 #include <array>

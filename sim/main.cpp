@@ -1,5 +1,5 @@
-#include "SimOptions.h"
-#include "SimServer.h"
+#include "sim/SimOptions.h"
+#include "sim/SimServer.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "CopyFile.h"
+#include "unit/CopyFile.h"
 
 #include <QFile>
 #include <QFileInfo>

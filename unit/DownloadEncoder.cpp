@@ -1,6 +1,7 @@
-#include "DownloadEncoder.h"
+#include "unit/DownloadEncoder.h"
 
-#include "UnitProtocol.h"
+#include "unit/DestinationInfo.h"
+#include "unit/UnitProtocol.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,17 +69,18 @@ qint32 RoundHalfEven(double y)
     return static_cast<qint32>(r);
 }
 
+// The sample width of the destination's row chooses the format: one byte for the IDs, two for
+// the Pink File, nothing for DestNone.
 void EncodeSample(QByteArray& out, double x, int bitsPerSample, WaveDestination dest, int level)
 {
-    switch (dest) {
-    case DestStationID:
-    case DestChannelID:
+    switch (DestinationInfo::Of(dest).BytesPerSample()) {
+    case 1:
         out.append(static_cast<char>(IdByte(x, bitsPerSample, level)));
         break;
-    case DestPinkFile:
+    case 2:
         AppendPink(out, x, level);
         break;
-    case DestNone:
+    default:
         break;
     }
 }
@@ -108,22 +110,17 @@ QByteArray EncodeFrames(std::span<const double> samples, int bitsPerSample, Wave
     return out;
 }
 
+// The wording follows the destination's sample width: an ID takes 8 or 16-bit samples and stores
+// 8-bit ones, the Pink File takes and stores 16-bit ones.
 QString TruncationQuestion(WaveDestination dest)
 {
-    QString firstEnding;
-    QString secondEnding;
-    switch (dest) {
-    case DestPinkFile:
-        firstEnding = secondEnding = QStringLiteral(" 16-bit samples.");
-        break;
-    case DestStationID:
-    case DestChannelID:
-        firstEnding = QStringLiteral(" 8 or 16-bit samples.");
-        secondEnding = QStringLiteral(" 8-bit samples.");
-        break;
-    case DestNone:
+    const int width = DestinationInfo::Of(dest).BytesPerSample();
+    if (width == 0)
         return {};
-    }
+    const QString firstEnding =
+        width == 1 ? QStringLiteral(" 8 or 16-bit samples.") : QStringLiteral(" 16-bit samples.");
+    const QString secondEnding =
+        width == 1 ? QStringLiteral(" 8-bit samples.") : QStringLiteral(" 16-bit samples.");
     const QString limit = QString::number(UnitProtocol::MaxDownloadSamples);
     return QStringLiteral("File is greater than ") + limit + firstEnding + QStringLiteral("\r\n") +
            QStringLiteral("File will be truncated to ") + limit + secondEnding;

@@ -1,8 +1,8 @@
-#include "DownloadPlan.h"
+#include "unit/DownloadPlan.h"
 
-#include "DestinationInfo.h"
-#include "DownloadEncoder.h"
-#include "UnitProtocol.h"
+#include "unit/DestinationInfo.h"
+#include "unit/DownloadEncoder.h"
+#include "unit/UnitProtocol.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveDestination.h"
+#include "unit/WaveDestination.h"
 
 #include <QByteArray>
 #include <QtGlobal>

@@ -1,4 +1,4 @@
-#include "LineClock.h"
+#include "unit/LineClock.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "UnitProtocol.h"
+#include "unit/UnitProtocol.h"
 
-#include "DestinationInfo.h"
+#include "unit/DestinationInfo.h"
 
 namespace UnitProtocol {
 

@@ -1,9 +1,9 @@
-#include "UnitSession.h"
+#include "unit/UnitSession.h"
 
-#include "DestinationInfo.h"
-#include "DownloadPlan.h"
-#include "UnitLink.h"
-#include "UnitProtocol.h"
+#include "unit/DestinationInfo.h"
+#include "unit/DownloadPlan.h"
+#include "unit/UnitLink.h"
+#include "unit/UnitProtocol.h"
 
 #include <QEventLoop>
 

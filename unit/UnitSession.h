@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LineClock.h"
-#include "WaveDestination.h"
+#include "unit/LineClock.h"
+#include "unit/WaveDestination.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "AttenuationText.h"
+#include "wave/AttenuationText.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "LoadedWave.h"
+#include "wave/LoadedWave.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SampleBuffer.h"
-#include "WaveFormat.h"
+#include "wave/SampleBuffer.h"
+#include "wave/WaveFormat.h"
 
 #include <atomic>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "PlotGeometry.h"
+#include "wave/PlotGeometry.h"
 
-#include "LoadedWave.h"
+#include "wave/LoadedWave.h"
 
 #include <algorithm>
 #include <cmath>

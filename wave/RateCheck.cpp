@@ -1,4 +1,4 @@
-#include "RateCheck.h"
+#include "wave/RateCheck.h"
 
 bool isRateSupported(quint32 rate)
 {

@@ -1,4 +1,4 @@
-#include "SampleBuffer.h"
+#include "wave/SampleBuffer.h"
 
 #include <sys/mman.h>
 #include <utility>

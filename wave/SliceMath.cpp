@@ -1,4 +1,4 @@
-#include "SliceMath.h"
+#include "wave/SliceMath.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
-#include "WaveConverter.h"
+#include "wave/WaveConverter.h"
 
-#include "LoadedWave.h"
-#include "RateCheck.h"
+#include "wave/LoadedWave.h"
+#include "wave/RateCheck.h"
 
 #include <QFile>
 

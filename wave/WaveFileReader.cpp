@@ -1,4 +1,4 @@
-#include "WaveFileReader.h"
+#include "wave/WaveFileReader.h"
 
 #include <QFile>
 #include <QIODevice>

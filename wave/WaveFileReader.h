@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoadedWave.h"
+#include "wave/LoadedWave.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "WaveFileWriter.h"
+#include "wave/WaveFileWriter.h"
 
-#include "LoadedWave.h"
+#include "wave/LoadedWave.h"
 
 #include <QSaveFile>
 #include <QtEndian>

@@ -1,4 +1,4 @@
-#include "WaveFormat.h"
+#include "wave/WaveFormat.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "app/core/NumberText.h"
 
 #include <cmath>
 #include <limits>

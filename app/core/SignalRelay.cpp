@@ -1,4 +1,4 @@
-#include "SignalRelay.h"
+#include "app/core/SignalRelay.h"
 
 #include <QSocketNotifier>
 

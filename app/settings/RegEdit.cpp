@@ -1,4 +1,4 @@
-#include "RegEdit.h"
+#include "app/settings/RegEdit.h"
 
 #include <QDateTime>
 #include <QDir>

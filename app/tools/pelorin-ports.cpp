@@ -1,8 +1,8 @@
 // pelorin-ports: shows and edits the port table and the chosen port in the settings store, so a
 // device path (a USB adapter, or the simulator's link) can be attached as COMn from a shell.
-#include "AppState.h"
-#include "PortTable.h"
-#include "RegEdit.h"
+#include "app/settings/AppSettings.h"
+#include "app/settings/RegEdit.h"
+#include "serial/PortTable.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     const QStringList args = app.arguments().mid(1);
     RegEdit store;
-    PortTable ports(store, AppState::AppTitle);
+    PortTable ports(store, AppSettings::AppKey);
 
     if (args.value(0) == QLatin1String("list") && args.size() == 1) {
         for (int n = PortTable::FirstPort; n <= PortTable::LastPort; ++n) {
@@ -66,8 +66,7 @@ int main(int argc, char* argv[])
             if (!path.isEmpty())
                 out << PortTable::valueName(n) << " = " << path << "\n";
         }
-        out << "chosen: \""
-            << store.GetRegSetting(AppState::AppTitle, "FormInit", "ComPort", QString()) << "\"\n";
+        out << "chosen: \"" << AppSettings::SavedPort(store) << "\"\n";
         Saved(store, err); // the list is right even when its empty defaults could not be kept
         return 0;
     }
@@ -76,19 +75,16 @@ int main(int argc, char* argv[])
             err << "pelorin-ports: " << problem << "\n";
             return 1;
         }
-        store.SaveRegSetting(AppState::AppTitle, "Ports", PortTable::valueName(PortNumber(args[1])),
-                             args[2]);
+        AppSettings::SetPortDevice(store, PortNumber(args[1]), args[2]);
         return Saved(store, err);
     }
     if (args.value(0) == QLatin1String("forget") && args.size() == 2 && PortNumber(args[1])) {
-        store.SaveRegSetting(AppState::AppTitle, "Ports", PortTable::valueName(PortNumber(args[1])),
-                             QString());
+        AppSettings::SetPortDevice(store, PortNumber(args[1]), QString());
         return Saved(store, err);
     }
     if (args.value(0) == QLatin1String("choose") && args.size() == 2 && PortNumber(args[1])) {
         // The same blank-led form the COM menu saves.
-        store.SaveRegSetting(AppState::AppTitle, "FormInit", "ComPort",
-                             QLatin1Char(' ') + QString::number(PortNumber(args[1])));
+        AppSettings::SavePort(store, QLatin1Char(' ') + QString::number(PortNumber(args[1])));
         return Saved(store, err);
     }
     return Usage(err);

@@ -1,10 +1,10 @@
 // Prints the time from process start to the main window shown (offscreen unless a display is
 // set), through the same start-up the program runs. Target: 300 ms.
-#include "AppState.h"
-#include "DesktopToolkit.h"
-#include "Form_Main.h"
-#include "InstanceGuard.h"
-#include "RegEdit.h"
+#include "app/Form_Main.h"
+#include "app/InstanceGuard.h"
+#include "app/settings/RegEdit.h"
+#include "app/ui/AppState.h"
+#include "app/ui/DesktopToolkit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // present, two pseudo-terminals present), the worst lateness of a 25 ms timer around probes run
 // from the COM menu, and SendCom's throughput into a fast peer with the timer's lateness while
 // SendCom holds. Targets: probe <= 50 ms, no stall of the window over 100 ms.
-#include "AppState.h"
-#include "MainControls.h"
-#include "MainWindowFixture.h"
-#include "SerialController.h"
+#include "app/ui/AppState.h"
+#include "app/ui/MainControls.h"
+#include "serial/gui/SerialController.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

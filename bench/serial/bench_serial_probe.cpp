@@ -1,8 +1,8 @@
 // Time of one port probe: open and close attempts on COM1..COM16 through the serial control,
 // with no port present and with two pseudo-terminals present. Target: 50 ms or less.
-#include "PortTable.h"
-#include "RegEdit.h"
-#include "SerialControl.h"
+#include "app/settings/RegEdit.h"
+#include "serial/PortTable.h"
+#include "serial/SerialControl.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // Output throughput into a pseudo-terminal whose peer reads as fast as it can, and the lateness
 // of a 25 ms timer while Output holds its caller (fast peer, then a peer paced to ~100 KB/s).
-#include "PortTable.h"
-#include "RegEdit.h"
-#include "SerialControl.h"
+#include "app/settings/RegEdit.h"
+#include "serial/PortTable.h"
+#include "serial/SerialControl.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // pelorin-flash programming a bench of units: one unit, then 8 at once, each an orvanta-sim paced
 // like a 9600-baud line. Prints the wall time of both runs, their ratio (target <= 1.05) and the
 // CPU the program used for the 8 units as a share of one core (target < 10 %).
-#include "SimUnit.h"
-#include "TestWav.h"
+#include "tests/unit/SimUnit.h"
+#include "tests/unit/TestWav.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Times the conversion of a full-size download (131072 frames of a 16-bit source) for each
 // destination, without a port, and prints the figures.
-#include "DestinationInfo.h"
-#include "DownloadEncoder.h"
-#include "DownloadPlan.h"
-#include "UnitProtocol.h"
+#include "unit/DestinationInfo.h"
+#include "unit/DownloadEncoder.h"
+#include "unit/DownloadPlan.h"
+#include "unit/UnitProtocol.h"
 
 #include <QElapsedTimer>
 

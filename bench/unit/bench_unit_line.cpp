@@ -8,9 +8,9 @@
 //  - the CPU used from an exit during a download to the window's unload (stop, drain, copy);
 //  - what COM > Line Log costs while it is open during a download (CPU with it against without).
 // Prints the figures; the targets are 1.02, 30 ms, 0.3 s, >= 0.95, <= 2800 bytes, 0.2 s and 2 %.
-#include "LineLogWindow.h"
-#include "SimUnit.h"
-#include "UnitWindow.h"
+#include "serial/gui/LineLogWindow.h"
+#include "tests/unit/SimUnit.h"
+#include "tests/unit/UnitWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

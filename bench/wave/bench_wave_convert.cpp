@@ -1,8 +1,8 @@
 // Converting 10 minutes of 48 kHz stereo 16-bit sound (made by sox) to 8000 per second: speed
 // against real time (target >= 50x) and the peak memory it adds (target <= twice the output's
 // size plus the input's).
-#include "LoadedWave.h"
-#include "WaveConverter.h"
+#include "wave/LoadedWave.h"
+#include "wave/WaveConverter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Times loading a 100 MB 16-bit stereo WAV against reading the same file plainly (warm cache,
 // best of several runs) and reports the loader's peak memory growth.
-#include "LoadedWave.h"
-#include "WaveFileReader.h"
+#include "wave/LoadedWave.h"
+#include "wave/WaveFileReader.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,11 +1,11 @@
 // Times Play to the first sample reaching the sound server's sink, measured on the recorded
 // monitor of the null sink "pelorin_null" (needs scripts/sound-server.sh start). The figure is
 // the arrival of the first loud recorded piece, so it includes the recording's own ~20 ms.
-#include "LoadedWave.h"
-#include "MainWindowFixture.h"
-#include "OpenInWindow.h"
-#include "SinkRecorder.h"
-#include "WavBuilder.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/WavBuilder.h"
+#include "tests/wave/OpenInWindow.h"
+#include "tests/wave/SinkRecorder.h"
+#include "wave/LoadedWave.h"
 
 #include <QApplication>
 #include <QPushButton>

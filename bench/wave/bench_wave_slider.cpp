@@ -1,11 +1,11 @@
 // Times moving a slice slider on a one-hour 48000-per-second 16-bit stereo file (about 690 MB of
 // samples): from the value change to the redrawn plot window (UpdateSlice, DrawWaves and a
 // forced repaint, offscreen). Target: at most 16 ms, one frame of a 60 Hz display.
-#include "Form_Wave.h"
-#include "LoadedWave.h"
-#include "MainWindowFixture.h"
-#include "OpenInWindow.h"
-#include "WavBuilder.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/WavBuilder.h"
+#include "tests/wave/OpenInWindow.h"
+#include "wave/LoadedWave.h"
+#include "wave/gui/Form_Wave.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the WAV loader (as an in-memory device) and reads frames through
 // every accessor; any crash, sanitizer report or out-of-range sample value is a finding.
-#include "LoadedWave.h"
-#include "WaveFileReader.h"
+#include "wave/LoadedWave.h"
+#include "wave/WaveFileReader.h"
 
 #include <QBuffer>
 

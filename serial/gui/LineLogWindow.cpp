@@ -1,7 +1,7 @@
-#include "LineLogWindow.h"
+#include "serial/gui/LineLogWindow.h"
 
-#include "LineLog.h"
-#include "Toolkit.h"
+#include "app/ui/Toolkit.h"
+#include "serial/LineLog.h"
 
 #include <QFontDatabase>
 #include <QMenuBar>

@@ -1,4 +1,4 @@
-#include "LineRecorder.h"
+#include "serial/gui/LineRecorder.h"
 
 LineRecorder::LineRecorder()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LineLog.h"
-#include "SerialControl.h"
+#include "serial/LineLog.h"
+#include "serial/SerialControl.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
-#include "PortMenu.h"
+#include "serial/gui/PortMenu.h"
 
-#include "MainControls.h"
-#include "NumberText.h"
+#include "app/core/NumberText.h"
+#include "app/ui/MainControls.h"
 
 #include <QAction>
 

@@ -1,17 +1,18 @@
-#include "SerialController.h"
+#include "serial/gui/SerialController.h"
+#include "app/settings/AppSettings.h"
 
-#include "AppState.h"
-#include "HoldScope.h"
-#include "LineEventText.h"
-#include "MainControls.h"
-#include "NumberText.h"
-#include "PortMenu.h"
-#include "PortTable.h"
-#include "RegEdit.h"
-#include "ReplyAssembler.h"
-#include "StartComText.h"
-#include "StatusLine.h"
-#include "Toolkit.h"
+#include "app/core/NumberText.h"
+#include "app/settings/RegEdit.h"
+#include "app/ui/AppState.h"
+#include "app/ui/MainControls.h"
+#include "app/ui/StatusLine.h"
+#include "app/ui/Toolkit.h"
+#include "serial/LineEventText.h"
+#include "serial/PortTable.h"
+#include "serial/ReplyAssembler.h"
+#include "serial/gui/HoldScope.h"
+#include "serial/gui/PortMenu.h"
+#include "serial/gui/StartComText.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -112,8 +113,7 @@ void SerialController::mnuCOMsel_Click(int index)
         return;
     }
     m_state.ComPortNum = *port;
-    m_settings.SaveRegSetting(AppState::AppTitle, QStringLiteral("FormInit"),
-                              QStringLiteral("ComPort"), NumberText::Str(m_state.ComPortNum));
+    AppSettings::SavePort(m_settings, NumberText::Str(m_state.ComPortNum));
     m_c.txtCom->setText(NumberText::Plain(m_state.ComPortNum));
     // The chosen port is used at once; a send that is holding keeps its port until it returns.
     if (m_holding == 0)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LineRecorder.h"
-#include "PortCandidate.h"
-#include "SerialControl.h"
+#include "serial/PortCandidate.h"
+#include "serial/SerialControl.h"
+#include "serial/gui/LineRecorder.h"
 
 #include <QByteArray>
 #include <QList>

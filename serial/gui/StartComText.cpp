@@ -1,6 +1,6 @@
-#include "StartComText.h"
+#include "serial/gui/StartComText.h"
 
-#include "NumberText.h"
+#include "app/core/NumberText.h"
 
 QString StartComText(const CommError& error, int port)
 {

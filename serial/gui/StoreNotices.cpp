@@ -1,8 +1,8 @@
-#include "StoreNotices.h"
+#include "serial/gui/StoreNotices.h"
 
-#include "PortTable.h"
-#include "RegEdit.h"
-#include "SerialController.h"
+#include "app/settings/RegEdit.h"
+#include "serial/PortTable.h"
+#include "serial/gui/SerialController.h"
 
 void ShowStoreNotices(SerialController& serial, const RegEdit& settings)
 {

@@ -1,6 +1,6 @@
 // Earlier-instance handling between real processes of the program.
-#include "AppState.h"
-#include "InstanceGuard.h"
+#include "app/InstanceGuard.h"
+#include "app/ui/AppState.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,8 +1,8 @@
 // The main window after the start-up sequence: every control, menu item, timer and slider as a
 // technician finds it, and the saved port read back from the settings store.
-#include "LoadedWave.h"
-#include "MainWindowFixture.h"
-#include "Toolkit.h"
+#include "app/ui/Toolkit.h"
+#include "tests/support/MainWindowFixture.h"
+#include "wave/LoadedWave.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,5 +1,5 @@
 // The program's number texts, without a window.
-#include "NumberText.h"
+#include "app/core/NumberText.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // The open command as a technician meets it: the file dialog, the load, the format displays, the
 // button states and the rate check.
-#include "Form_Wave.h"
-#include "LoadedWave.h"
-#include "MainWindowFixture.h"
-#include "WavBuilder.h"
-#include "WaveFileReader.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/WavBuilder.h"
+#include "wave/LoadedWave.h"
+#include "wave/WaveFileReader.h"
+#include "wave/gui/Form_Wave.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The splash/about window, the help window and the shutdown of the main window.
-#include "Form_Help.h"
-#include "Form_Wave.h"
-#include "FrmSplash2.h"
-#include "MainWindowFixture.h"
-#include "ProgressWindow.h"
+#include "app/Form_Help.h"
+#include "app/FrmSplash2.h"
+#include "app/ui/ProgressWindow.h"
+#include "tests/support/MainWindowFixture.h"
+#include "wave/gui/Form_Wave.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -52,9 +52,8 @@ void TestSecondaryWindows::splashClosing()
     QSignalSpy spy(splash->Timer1(), &QTimer::timeout);
     splash->show();
     QVERIFY(QTest::qWaitForWindowExposed(splash));
-    const QHash<QString, QWidget*> targets{{"background", splash},
-                                           {"Label1", splash->Label1()},
-                                           {"lblemail", splash->lblemail()}};
+    const QHash<QString, QWidget*> targets{
+        {"background", splash}, {"Label1", splash->Label1()}, {"lblemail", splash->lblemail()}};
     if (how == "held") {
         QTest::mousePress(splash, Qt::LeftButton, {}, QPoint(5, 5));
         splash->Timer1()->setInterval(5);

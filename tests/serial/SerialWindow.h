@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AppState.h"
-#include "MainControls.h"
-#include "MainWindowFixture.h"
-#include "PtyPair.h"
-#include "SerialController.h"
-#include "StatusLine.h"
+#include "app/ui/AppState.h"
+#include "app/ui/MainControls.h"
+#include "app/ui/StatusLine.h"
+#include "serial/gui/SerialController.h"
+#include "tests/serial/PtyPair.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QLineEdit>

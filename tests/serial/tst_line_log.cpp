@@ -1,5 +1,5 @@
 // The line log without a window: how bytes read as text, and the ring that keeps its size.
-#include "LineLog.h"
+#include "serial/LineLog.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 // Who holds a port: other programs' flocks, exclusive mode and lock files (stale ones ignored and
 // removed), Pelorin's own hold, the kernel console and the seventeenth device.
-#include "ConsoleDevices.h"
-#include "PortHolder.h"
-#include "PortTable.h"
-#include "PtyPair.h"
-#include "RegEdit.h"
-#include "SerialControl.h"
+#include "app/settings/RegEdit.h"
+#include "serial/ConsoleDevices.h"
+#include "serial/PortHolder.h"
+#include "serial/PortTable.h"
+#include "serial/SerialControl.h"
+#include "tests/serial/PtyPair.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

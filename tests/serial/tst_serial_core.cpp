@@ -1,12 +1,12 @@
 // The serial link without a window: the settings store, and the serial-port control over a real
 // pseudo-terminal attached through the port table.
-#include "DeviceAccess.h"
-#include "LineErrorCounters.h"
-#include "LineEventText.h"
-#include "PortTable.h"
-#include "PtyPair.h"
-#include "RegEdit.h"
-#include "SerialControl.h"
+#include "app/settings/RegEdit.h"
+#include "serial/DeviceAccess.h"
+#include "serial/LineErrorCounters.h"
+#include "serial/LineEventText.h"
+#include "serial/PortTable.h"
+#include "serial/SerialControl.h"
+#include "tests/serial/PtyPair.h"
 
 #include <QFile>
 #include <QProcess>

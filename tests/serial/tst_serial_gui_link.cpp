@@ -1,7 +1,7 @@
 // The serial link of the main window over real pseudo-terminals: SendCom byte for byte and into
 // a slow peer, StartCom and its error line, DTR and RTS at each close, a peer that hangs up.
-#include "CommError.h"
-#include "SerialWindow.h"
+#include "serial/CommError.h"
+#include "tests/serial/SerialWindow.h"
 
 #include <QFile>
 #include <QProcess>

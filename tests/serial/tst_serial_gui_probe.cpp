@@ -1,6 +1,6 @@
 // The port probe and the COM menu of the main window, with pseudo-terminals as ports: which
 // items are listed, their tooltips, the check mark, the saved port and its restore.
-#include "SerialWindow.h"
+#include "tests/serial/SerialWindow.h"
 
 #include <QMenu>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // Receiving the unit's replies in the main window over a real pseudo-terminal: lines cut at CR
 // into the reply box and handed on, the receive threshold and the size of the reply box.
-#include "SerialWindow.h"
+#include "tests/serial/SerialWindow.h"
 
 #include <QTextCursor>
 #include <QtTest>

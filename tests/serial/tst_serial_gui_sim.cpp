@@ -1,7 +1,7 @@
 // The main window's serial link against the unit simulator on its pseudo-terminal: a blank check
 // answered into the reply box and the line log, which follows it and saves it whole.
-#include "LineLogWindow.h"
-#include "SerialWindow.h"
+#include "serial/gui/LineLogWindow.h"
+#include "tests/serial/SerialWindow.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "LinePacer.h"
+#include "sim/LinePacer.h"
 
 #include <QTest>
 

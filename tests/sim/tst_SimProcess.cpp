@@ -1,8 +1,8 @@
 // The orvanta-sim program on its pseudo-terminal, driven through the tool's own serial control
 // with the link attached as COM1.
-#include "PortTable.h"
-#include "RegEdit.h"
-#include "SerialControl.h"
+#include "app/settings/RegEdit.h"
+#include "serial/PortTable.h"
+#include "serial/SerialControl.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -106,7 +106,8 @@ QByteArray tst_SimProcess::reply(const QByteArray& tail, int ms)
 void tst_SimProcess::flashDirKeepsWritesAcrossRuns()
 {
     const QString flash = m_dir->filePath("flash");
-    const QStringList args{"--baud", "0", "--erase-ms", "50", "--flash-dir", flash, "--firmware", "0321"};
+    const QStringList args{"--baud",      "0",   "--erase-ms", "50",
+                           "--flash-dir", flash, "--firmware", "0321"};
     QByteArray data; // every byte value; its last 0xFF and the next one are still data
     for (int b = 0; b < 256; ++b)
         data += char(b);

@@ -1,4 +1,4 @@
-#include "UnitModel.h"
+#include "sim/UnitModel.h"
 
 #include <QTest>
 

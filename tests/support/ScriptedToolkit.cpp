@@ -1,6 +1,6 @@
-#include "ScriptedToolkit.h"
+#include "tests/support/ScriptedToolkit.h"
 
-#include "AppState.h"
+#include "app/ui/AppState.h"
 
 #include <QDialog>
 

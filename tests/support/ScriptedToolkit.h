@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Toolkit.h"
+#include "app/ui/Toolkit.h"
 
 #include <QList>
 #include <QQueue>

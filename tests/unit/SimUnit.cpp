@@ -1,4 +1,4 @@
-#include "SimUnit.h"
+#include "tests/unit/SimUnit.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

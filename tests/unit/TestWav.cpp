@@ -1,4 +1,4 @@
-#include "TestWav.h"
+#include "tests/unit/TestWav.h"
 
 #include <QDataStream>
 #include <QFile>

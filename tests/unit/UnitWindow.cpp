@@ -1,7 +1,7 @@
-#include "UnitWindow.h"
+#include "tests/unit/UnitWindow.h"
 
-#include "LoadedWave.h"
-#include "ProgressBar.h"
+#include "app/ui/ProgressBar.h"
+#include "wave/LoadedWave.h"
 
 #include <QAction>
 #include <QMenu>

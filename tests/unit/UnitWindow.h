@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MainWindowFixture.h"
-#include "TestWav.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/unit/TestWav.h"
 
 #include <QPushButton>
 #include <QRadioButton>

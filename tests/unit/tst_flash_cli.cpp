@@ -1,8 +1,8 @@
 // pelorin-flash as a technician runs it: the real program against real orvanta-sim processes on
 // pseudo-terminals. What it writes must be what the window writes for the same slice and level.
-#include "SimUnit.h"
-#include "TestWav.h"
-#include "UnitWindow.h"
+#include "tests/unit/SimUnit.h"
+#include "tests/unit/TestWav.h"
+#include "tests/unit/UnitWindow.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,5 +1,5 @@
 // The command line of pelorin-flash: what each form of it runs, and the words of every refusal.
-#include "FlashOptions.h"
+#include "unit/cli/FlashOptions.h"
 
 #include <QTest>
 

@@ -2,12 +2,12 @@
 // Erase and Blank Check (no unit attached), then Erase, Blank Check and Send CR against orvanta-sim
 // on a pseudo-terminal attached as COM1: the bytes on the line, the answers in the reply and
 // status boxes, the erase wait with its progress and button states.
-#include "SimUnit.h"
-#include "UnitController.h"
-#include "UnitSession.h"
-#include "UnitWindow.h"
+#include "tests/unit/SimUnit.h"
+#include "tests/unit/UnitWindow.h"
+#include "unit/UnitSession.h"
+#include "unit/gui/UnitController.h"
 
-#include "ProgressBar.h"
+#include "app/ui/ProgressBar.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

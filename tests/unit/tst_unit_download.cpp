@@ -1,15 +1,16 @@
 // Downloads from the main window to orvanta-sim on a pseudo-terminal attached as COM1: the stream,
-// the copy file and the unit's FLASH per destination; truncation; a silent unit, one that hangs up, an unwritable copy
-// file; no second command on the line while one runs, and Stop; exit and SIGTERM mid-download.
-#include "ExpectedBytes.h"
-#include "LoadedWave.h"
-#include "SignalRelay.h"
-#include "SimUnit.h"
-#include "UnitSession.h"
-#include "UnitWindow.h"
+// the copy file and the unit's FLASH per destination; truncation; a silent unit, one that hangs up,
+// an unwritable copy file; no second command on the line while one runs, and Stop; exit and SIGTERM
+// mid-download.
+#include "app/core/SignalRelay.h"
+#include "tests/unit/ExpectedBytes.h"
+#include "tests/unit/SimUnit.h"
+#include "tests/unit/UnitWindow.h"
+#include "unit/UnitSession.h"
+#include "wave/LoadedWave.h"
 
-#include "SerialController.h"
-#include "UnitController.h"
+#include "serial/gui/SerialController.h"
+#include "unit/gui/UnitController.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,14 @@
 // The download stream without a port: the unit's byte formats (the published edge values, and
 // every source value at every level against an independent computation) and the name of the
 // copy file.
-#include "CopyFile.h"
-#include "DownloadEncoder.h"
-#include "ExpectedBytes.h"
+#include "tests/unit/ExpectedBytes.h"
+#include "unit/CopyFile.h"
+#include "unit/DownloadEncoder.h"
 
 #include <QTest>
+
+#include <cmath>
+#include <limits>
 
 class TestUnitEncoder : public QObject
 {
@@ -15,6 +18,8 @@ private slots:
     void edgeValues_data();
     void edgeValues();
     void everyValueAndLevel();
+    void roundHalfEven_data();
+    void roundHalfEven();
     void copyFileName_data();
     void copyFileName();
 };
@@ -87,6 +92,24 @@ void TestUnitEncoder::everyValueAndLevel()
                         QFAIL(qPrintable(QString::asprintf("%d-bit %d, level %d, destination %d",
                                                            bits, raw, level, dest)));
                 }
+}
+
+// Ties go to the even neighbour, both signs; the ends of the range are held, NaN is 0.
+void TestUnitEncoder::roundHalfEven_data()
+{
+    QTest::addColumn<double>("y");
+    QTest::addColumn<qint32>("rounded");
+    for (double y : {0.5, 1.5, 2.5, -0.5, -1.5, -2.5, 2.4999, -3.5001})
+        QTest::addRow("%g", y) << y << qint32(std::nearbyint(y));
+    QTest::newRow("above the range") << 1e12 << std::numeric_limits<qint32>::max();
+    QTest::newRow("NaN") << std::nan("") << 0;
+}
+
+void TestUnitEncoder::roundHalfEven()
+{
+    QFETCH(double, y);
+    QFETCH(qint32, rounded);
+    QCOMPARE(DownloadEncoder::RoundHalfEven(y), rounded);
 }
 
 void TestUnitEncoder::copyFileName_data()

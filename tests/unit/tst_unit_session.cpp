@@ -1,11 +1,9 @@
-// The unit session on a scripted line with a clock of the test's own: the write stream and its
-// hand-overs for every destination and width, pacing by the line's clock (never more than the
-// transmit buffer ahead of the line, the bar never ahead of it, a stop reaching the unit within
-// the buffer), the unit's answers, failures, and every command refused while another runs.
-#include "ExpectedBytes.h"
-#include "ScriptedLink.h"
-#include "UnitProtocol.h"
-#include "UnitSession.h"
+// The unit session on a scripted line and a clock of the test's own: the stream and its hand-overs,
+// pacing by the line's clock, a moved level, answers, failures, one command at a time.
+#include "tests/unit/ExpectedBytes.h"
+#include "tests/unit/ScriptedLink.h"
+#include "unit/UnitProtocol.h"
+#include "unit/UnitSession.h"
 
 #include <QTest>
 
@@ -217,19 +215,17 @@ void TestUnitSession::levelMovedMidStream()
 {
     Rig rig;
     int level = 100;
-    const int frames = 12000;
-    QVERIFY(rig.download(1, 8, frames, [&level] { return level; }));
+    QVERIFY(rig.download(1, 8, 12000, [&level] { return level; }));
     rig.run(10, 3000);
     level = 50;
     rig.run(10, 60000);
-    const QByteArray stream = rig.link.all();
-    const QByteArray full = ExpectedStream(1, 8, 100, frames, Ramp);
+    const QByteArray stream = rig.link.all(), full = ExpectedStream(1, 8, 100, 12000, Ramp);
     int k = 4;
     while (k < stream.size() && stream[k] == full[k])
         ++k;
     const int f = (k - 5) / 256 * 256 + 1; // the first frame of the hand-over that changed
-    QVERIFY2(f > 2500 && f < frames, qPrintable(QString::number(f)));
-    QCOMPARE(stream, full.left(4 + f) + ExpectedStream(1, 8, 50, frames, Ramp).mid(4 + f));
+    QVERIFY2(f > 2500 && f < 12000, qPrintable(QString::number(f)));
+    QCOMPARE(stream, full.left(4 + f) + ExpectedStream(1, 8, 50, 12000, Ramp).mid(4 + f));
 }
 
 void TestUnitSession::failures_data()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QFile>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "SinkRecorder.h"
+#include "tests/wave/SinkRecorder.h"
 
 #include <QTest>
 #include <QtEndian>

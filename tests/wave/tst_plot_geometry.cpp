@@ -1,6 +1,6 @@
 // The plot window's picture as polylines in twips, computed without a window.
-#include "LoadedWave.h"
-#include "PlotGeometry.h"
+#include "wave/LoadedWave.h"
+#include "wave/PlotGeometry.h"
 
 #include <QtEndian>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // Conversion of the files speech tools, recorders and editors write, measured on real files made
 // by sox and espeak-ng: frequency, level, aliasing and frame counts.
-#include "LoadedWave.h"
-#include "WaveConverter.h"
-#include "WaveFileReader.h"
+#include "wave/LoadedWave.h"
+#include "wave/WaveConverter.h"
+#include "wave/WaveFileReader.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,8 +1,8 @@
 // Loads hand-built WAV files (valid and malformed) and checks what the user is told, the state
 // left behind and the accessors at their edges; then speech and noise made during the run against
 // an independent decode by sox; then the fuzzing corpus, loaded from a file and from memory alike.
-#include "WavBuilder.h"
-#include "WaveFileReader.h"
+#include "tests/support/WavBuilder.h"
+#include "wave/WaveFileReader.h"
 
 #include <QtTest>
 

@@ -2,15 +2,15 @@
 // window. Playback is heard through a sound server whose default sink is a null sink, its monitor
 // recorded (scripts/sound-server.sh starts it); CTest also runs this program with the server out
 // of reach, where Play must refuse clearly.
-#include "Form_Wave.h"
-#include "LoadedWave.h"
-#include "OpenInWindow.h"
-#include "Playback.h"
-#include "PlotGeometry.h"
-#include "SinkRecorder.h"
-#include "WavBuilder.h"
-#include "WaveController.h"
-#include "WindowGeometry.h"
+#include "app/ui/WindowGeometry.h"
+#include "tests/support/WavBuilder.h"
+#include "tests/wave/OpenInWindow.h"
+#include "tests/wave/SinkRecorder.h"
+#include "wave/LoadedWave.h"
+#include "wave/PlotGeometry.h"
+#include "wave/gui/Form_Wave.h"
+#include "wave/gui/Playback.h"
+#include "wave/gui/WaveController.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,6 +1,6 @@
-#include "FlashOptions.h"
+#include "unit/cli/FlashOptions.h"
 
-#include "PortTable.h"
+#include "serial/PortTable.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
-#include "FlashReport.h"
+#include "unit/cli/FlashReport.h"
 
-#include "DestinationInfo.h"
-#include "UnitCycle.h"
+#include "unit/DestinationInfo.h"
+#include "unit/cli/UnitCycle.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

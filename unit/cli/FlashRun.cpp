@@ -1,18 +1,18 @@
-#include "FlashRun.h"
+#include "unit/cli/FlashRun.h"
+#include "app/settings/AppSettings.h"
 
-#include "AppState.h"
-#include "CopyFile.h"
-#include "DestinationInfo.h"
-#include "DownloadEncoder.h"
-#include "DownloadPlan.h"
-#include "FlashReport.h"
-#include "LoadedWave.h"
-#include "PortTable.h"
-#include "RateCheck.h"
-#include "RegEdit.h"
-#include "UnitProtocol.h"
-#include "WaveConverter.h"
-#include "WaveFileReader.h"
+#include "app/settings/RegEdit.h"
+#include "serial/PortTable.h"
+#include "unit/CopyFile.h"
+#include "unit/DestinationInfo.h"
+#include "unit/DownloadEncoder.h"
+#include "unit/DownloadPlan.h"
+#include "unit/UnitProtocol.h"
+#include "unit/cli/FlashReport.h"
+#include "wave/LoadedWave.h"
+#include "wave/RateCheck.h"
+#include "wave/WaveConverter.h"
+#include "wave/WaveFileReader.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -146,11 +146,10 @@ bool FlashRun::convertIfNeeded(WaveDestination dest, LoadedWave& wave)
 bool FlashRun::resolvePorts()
 {
     RegEdit store;
-    PortTable table(store, AppState::AppTitle);
+    PortTable table(store, AppSettings::AppKey);
     QStringList ports = m_options.ports();
     if (ports.isEmpty()) {
-        const int saved =
-            store.GetRegSetting(AppState::AppTitle, "FormInit", "ComPort", QString()).toInt();
+        const int saved = AppSettings::SavedPort(store).toInt();
         if (saved < PortTable::FirstPort || saved > PortTable::LastPort) {
             m_err << "pelorin-flash: no --port given and no port chosen in the window\n";
             return false;

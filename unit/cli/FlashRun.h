@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FlashOptions.h"
-#include "UnitCycle.h"
+#include "unit/cli/FlashOptions.h"
+#include "unit/cli/UnitCycle.h"
 
 #include <QList>
 #include <QObject>

@@ -1,9 +1,10 @@
-#include "PortLink.h"
+#include "unit/cli/PortLink.h"
+#include "app/settings/AppSettings.h"
 
-#include "PortTable.h"
-#include "RegEdit.h"
-#include "ReplyAssembler.h"
-#include "SerialControl.h"
+#include "app/settings/RegEdit.h"
+#include "serial/PortTable.h"
+#include "serial/ReplyAssembler.h"
+#include "serial/SerialControl.h"
 
 namespace {
 const QString kAppKey = QStringLiteral("pelorin-flash");
@@ -15,8 +16,7 @@ PortLink::PortLink(const QString& devicePath, const QString& storeFile, QObject*
     : QObject(parent), m_store(std::make_unique<RegEdit>(storeFile)),
       m_table(std::make_unique<PortTable>(*m_store, kAppKey))
 {
-    m_store->SaveRegSetting(kAppKey, QStringLiteral("Ports"), PortTable::valueName(kComNumber),
-                            devicePath);
+    AppSettings::SetPortDevice(*m_store, kComNumber, devicePath, kAppKey);
     m_control = new SerialControl(m_table.get(), this);
     connect(m_control, &SerialControl::OnComm, this, [this] {
         if (m_control->CommEvent() == SerialControl::EvReceive)
@@ -68,7 +68,7 @@ bool PortLink::write(const QByteArray& bytes)
 
 qint64 PortLink::unsentBytes() const
 {
-    return m_control->UnsentBytes();
+    return m_control->unsentBytes();
 }
 
 bool PortLink::isOpen() const
@@ -78,7 +78,7 @@ bool PortLink::isOpen() const
 
 double PortLink::bytesPerSecond() const
 {
-    return m_control->LineBytesPerSecond();
+    return m_control->lineBytesPerSecond();
 }
 
 void PortLink::close()

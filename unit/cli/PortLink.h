@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnitLink.h"
+#include "unit/UnitLink.h"
 
 #include <QObject>
 #include <QString>

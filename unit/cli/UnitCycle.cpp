@@ -1,9 +1,9 @@
-#include "UnitCycle.h"
+#include "unit/cli/UnitCycle.h"
 
-#include "CopyFile.h"
-#include "DestinationInfo.h"
-#include "PortLink.h"
-#include "UnitProtocol.h"
+#include "unit/CopyFile.h"
+#include "unit/DestinationInfo.h"
+#include "unit/UnitProtocol.h"
+#include "unit/cli/PortLink.h"
 
 using Command = FlashOptions::Command;
 using Result = UnitSession::Result;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FlashOptions.h"
-#include "UnitSession.h"
+#include "unit/UnitSession.h"
+#include "unit/cli/FlashOptions.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,8 +1,8 @@
 // pelorin-flash: runs the unit commands from a shell, on one unit or on many at once, with the
 // same session, port table, encoder and copy file as the window.
-#include "FlashOptions.h"
-#include "FlashRun.h"
-#include "SignalRelay.h"
+#include "app/core/SignalRelay.h"
+#include "unit/cli/FlashOptions.h"
+#include "unit/cli/FlashRun.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

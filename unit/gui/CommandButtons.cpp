@@ -1,9 +1,9 @@
-#include "CommandButtons.h"
+#include "unit/gui/CommandButtons.h"
 
-#include "AppState.h"
-#include "LoadedWave.h"
-#include "MainControls.h"
-#include "UnitSession.h"
+#include "app/ui/AppState.h"
+#include "app/ui/MainControls.h"
+#include "unit/UnitSession.h"
+#include "wave/LoadedWave.h"
 
 #include <QAction>
 #include <QMenu>
@@ -23,12 +23,12 @@ void CommandButtons::Refresh()
     const bool idle = running == UnitSession::Command::None;
     // The probe and the port timer leave the port alone while a command holds it.
     m_state.TransferBusy = !idle;
-    Set(SendButton, idle && m_wave.FileOpen);
-    Set(EraseButton, idle && m_state.SelectedDestination != 0);
-    Set(StopButton,
+    Set(MainControls::SendButton, idle && m_wave.FileOpen);
+    Set(MainControls::EraseButton, idle && m_state.SelectedDestination != 0);
+    Set(MainControls::StopButton,
         running == UnitSession::Command::Download || running == UnitSession::Command::Erase);
-    Set(SendCrButton, idle);
-    Set(BlankCheckButton, idle);
+    Set(MainControls::SendCrButton, idle);
+    Set(MainControls::BlankCheckButton, idle);
     SetComMenu(idle);
 }
 

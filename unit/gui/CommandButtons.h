@@ -15,15 +15,6 @@ class CommandButtons : public QObject
 {
     Q_OBJECT
 public:
-    enum Index
-    {
-        SendButton = 0,
-        EraseButton = 1,
-        StopButton = 2,
-        SendCrButton = 3,
-        BlankCheckButton = 4
-    };
-
     CommandButtons(MainControls& controls, AppState& state, const LoadedWave& wave,
                    const UnitSession& session, QObject* parent = nullptr);
 

@@ -1,13 +1,13 @@
-#include "DownloadRunner.h"
+#include "unit/gui/DownloadRunner.h"
 
-#include "CopyFile.h"
-#include "DownloadEncoder.h"
-#include "DownloadPlan.h"
-#include "LoadedWave.h"
-#include "MainControls.h"
-#include "ProgressBar.h"
-#include "Toolkit.h"
-#include "UnitProtocol.h"
+#include "app/ui/MainControls.h"
+#include "app/ui/ProgressBar.h"
+#include "app/ui/Toolkit.h"
+#include "unit/CopyFile.h"
+#include "unit/DownloadEncoder.h"
+#include "unit/DownloadPlan.h"
+#include "unit/UnitProtocol.h"
+#include "wave/LoadedWave.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
-#include "EraseWait.h"
+#include "unit/gui/EraseWait.h"
 
-#include "MainControls.h"
-#include "ProgressBar.h"
+#include "app/ui/MainControls.h"
+#include "app/ui/ProgressBar.h"
 
 #include <QPlainTextEdit>
 

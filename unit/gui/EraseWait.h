@@ -1,7 +1,7 @@
 #pragma once
 
-#include "UnitSession.h"
-#include "WaveDestination.h"
+#include "unit/UnitSession.h"
+#include "unit/WaveDestination.h"
 
 #include <QString>
 

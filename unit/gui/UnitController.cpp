@@ -1,17 +1,17 @@
-#include "UnitController.h"
+#include "unit/gui/UnitController.h"
 
-#include "AppState.h"
-#include "CommandButtons.h"
-#include "DestinationInfo.h"
-#include "DownloadRunner.h"
-#include "EraseWait.h"
-#include "LoadedWave.h"
-#include "MainControls.h"
-#include "RateCheck.h"
-#include "Toolkit.h"
-#include "UnitProtocol.h"
-#include "UnitSession.h"
-#include "WindowLink.h"
+#include "app/ui/AppState.h"
+#include "app/ui/MainControls.h"
+#include "app/ui/Toolkit.h"
+#include "unit/DestinationInfo.h"
+#include "unit/UnitProtocol.h"
+#include "unit/UnitSession.h"
+#include "unit/gui/CommandButtons.h"
+#include "unit/gui/DownloadRunner.h"
+#include "unit/gui/EraseWait.h"
+#include "unit/gui/WindowLink.h"
+#include "wave/LoadedWave.h"
+#include "wave/RateCheck.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -47,11 +47,11 @@ QString UnitController::EraseNotice(const QString& destinationName)
            QStringLiteral(" from the Orvanta.");
 }
 
-QString UnitController::PinkRateText(quint32 rate)
+QString UnitController::RefusedRateText(quint32 playRate, quint32 rate)
 {
-    return QStringLiteral("Orvanta stores Sound files using 48000 Samples/Second.\r\n") +
-           QStringLiteral(" The data rate of ") + QString::number(rate) +
-           QStringLiteral(" Samples/Sec is incompatible.");
+    return QStringLiteral("Orvanta stores Sound files using ") + QString::number(playRate) +
+           QStringLiteral(" Samples/Second.\r\n") + QStringLiteral(" The data rate of ") +
+           QString::number(rate) + QStringLiteral(" Samples/Sec is incompatible.");
 }
 
 WaveDestination UnitController::Selected() const
@@ -65,8 +65,8 @@ void UnitController::opt_Wav_type_Click(int index)
     if (info.Destination() == DestNone)
         return;
     m_state.SelectedDestination = info.Destination();
-    m_c.btn_snd_ST_ID[CommandButtons::SendButton]->setText(info.SendCaption());
-    m_c.btn_snd_ST_ID[CommandButtons::EraseButton]->setText(info.EraseCaption());
+    m_c.btn_snd_ST_ID[MainControls::SendButton]->setText(info.SendCaption());
+    m_c.btn_snd_ST_ID[MainControls::EraseButton]->setText(info.EraseCaption());
     m_state.DestinationName = info.DestinationName();
     m_buttons->Refresh(); // a running command keeps Erase disabled
 }
@@ -75,23 +75,23 @@ void UnitController::btn_snd_ST_ID_Click(int index)
 {
     // One command at a time: while one holds the line the others are refused, even when their
     // handler is reached some other way than through a disabled button.
-    if (m_session->busy() && index != CommandButtons::StopButton)
+    if (m_session->busy() && index != MainControls::StopButton)
         return;
     m_c.txtErr->clear();
     switch (index) {
-    case CommandButtons::SendButton:
+    case MainControls::SendButton:
         Send();
         break;
-    case CommandButtons::EraseButton:
+    case MainControls::EraseButton:
         Erase();
         break;
-    case CommandButtons::StopButton:
+    case MainControls::StopButton:
         StopTransfer();
         break;
-    case CommandButtons::SendCrButton:
+    case MainControls::SendCrButton:
         SendCr();
         break;
-    case CommandButtons::BlankCheckButton:
+    case MainControls::BlankCheckButton:
         BlankCheck();
         break;
     default:
@@ -120,8 +120,8 @@ bool UnitController::ConvertedForId(WaveDestination dest)
 {
     const DestinationInfo& info = DestinationInfo::Of(dest);
     const quint32 rate = m_wave.Format.SampleRate;
-    // The Pink File's other rates are refused below, as before, rather than offered.
-    if (dest == DestPinkFile || !m_wave.FileOpen || info.Plays(rate) || !isRateSupported(rate))
+    // A destination that refuses other rates (the Pink File) is checked below, not offered.
+    if (info.RefusesOtherRates() || !m_wave.FileOpen || info.Plays(rate) || !isRateSupported(rate))
         return true;
     const int answer = m_toolkit.MsgBox(
         QStringLiteral("The unit plays the %1 at %2 samples/s; this file has %3 samples/s. "
@@ -140,7 +140,8 @@ bool UnitController::ConvertedForId(WaveDestination dest)
 
 bool UnitController::RateRefused(WaveDestination dest)
 {
-    if (dest != DestPinkFile) {
+    const DestinationInfo& info = DestinationInfo::Of(dest);
+    if (!info.RefusesOtherRates()) {
         if (!m_state.RateUnsupported)
             return false;
         m_c.txtErr->setPlainText(IncompatibleRateText);
@@ -148,9 +149,9 @@ bool UnitController::RateRefused(WaveDestination dest)
         return true;
     }
     const quint32 rate = m_wave.Format.SampleRate;
-    if (DestinationInfo::Of(dest).Plays(rate))
+    if (info.Plays(rate))
         return false;
-    m_toolkit.MsgBox(PinkRateText(rate));
+    m_toolkit.MsgBox(RefusedRateText(info.PlayRate(), rate));
     return true;
 }
 

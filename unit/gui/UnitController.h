@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveDestination.h"
+#include "unit/WaveDestination.h"
 
 #include <QObject>
 #include <QString>
@@ -52,7 +52,7 @@ public:
     // The texts of the Send and Erase confirmations and the Pink File rate refusal.
     static QString SendNotice(const QString& destinationName);
     static QString EraseNotice(const QString& destinationName);
-    static QString PinkRateText(quint32 rate);
+    static QString RefusedRateText(quint32 playRate, quint32 rate);
 
 private:
     void Send();

@@ -1,6 +1,6 @@
-#include "WindowLink.h"
+#include "unit/gui/WindowLink.h"
 
-#include "SerialController.h"
+#include "serial/gui/SerialController.h"
 
 WindowLink::WindowLink(SerialController& serial, QObject* parent)
     : QObject(parent), m_serial(serial)
@@ -32,7 +32,7 @@ bool WindowLink::write(const QByteArray& bytes)
 
 qint64 WindowLink::unsentBytes() const
 {
-    return m_serial.MSComm1().UnsentBytes();
+    return m_serial.MSComm1().unsentBytes();
 }
 
 bool WindowLink::isOpen() const
@@ -42,5 +42,5 @@ bool WindowLink::isOpen() const
 
 double WindowLink::bytesPerSecond() const
 {
-    return m_serial.MSComm1().LineBytesPerSecond();
+    return m_serial.MSComm1().lineBytesPerSecond();
 }

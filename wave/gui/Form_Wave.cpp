@@ -1,8 +1,8 @@
-#include "Form_Wave.h"
+#include "wave/gui/Form_Wave.h"
 
-#include "LoadedWave.h"
-#include "Toolkit.h"
-#include "WindowGeometry.h"
+#include "app/ui/Toolkit.h"
+#include "app/ui/WindowGeometry.h"
+#include "wave/LoadedWave.h"
 
 #include <QCloseEvent>
 #include <QPainter>

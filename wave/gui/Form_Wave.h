@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlotGeometry.h"
+#include "wave/PlotGeometry.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "Playback.h"
+#include "wave/gui/Playback.h"
 
-#include "LoadedWave.h"
-#include "WidenedSource.h"
+#include "wave/LoadedWave.h"
+#include "wave/gui/WidenedSource.h"
 
 #include <QAudioSink>
 #include <QBuffer>

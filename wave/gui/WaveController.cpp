@@ -1,20 +1,22 @@
-#include "WaveController.h"
+#include "wave/gui/WaveController.h"
 
-#include "AppState.h"
-#include "AttenuationText.h"
-#include "Form_Wave.h"
-#include "LoadedWave.h"
-#include "MainControls.h"
-#include "NumberText.h"
-#include "Playback.h"
-#include "ProgressBar.h"
-#include "RateCheck.h"
-#include "SliceMath.h"
-#include "Toolkit.h"
-#include "WaveConverter.h"
-#include "WaveFileReader.h"
-#include "WaveFileWriter.h"
-#include "WindowGeometry.h"
+#include "unit/DestinationInfo.h"
+
+#include "app/core/NumberText.h"
+#include "app/ui/AppState.h"
+#include "app/ui/MainControls.h"
+#include "app/ui/ProgressBar.h"
+#include "app/ui/Toolkit.h"
+#include "app/ui/WindowGeometry.h"
+#include "wave/AttenuationText.h"
+#include "wave/LoadedWave.h"
+#include "wave/RateCheck.h"
+#include "wave/SliceMath.h"
+#include "wave/WaveConverter.h"
+#include "wave/WaveFileReader.h"
+#include "wave/WaveFileWriter.h"
+#include "wave/gui/Form_Wave.h"
+#include "wave/gui/Playback.h"
 
 #include <QAction>
 #include <QDir>
@@ -57,10 +59,10 @@ Form_Wave* WaveController::CreatePlotWindow()
 void WaveController::Command1_Click()
 {
     m_c.txtErr->clear();
+    // The dialog starts with the name chosen last; Cancel keeps it, and it is opened again.
     if (auto chosen =
-            m_toolkit.GetOpenFileName(OpenFilter, QStringLiteral("wav"), m_dialogFileName))
-        m_dialogFileName = *chosen;
-    m_state.WaveFileName = m_dialogFileName;
+            m_toolkit.GetOpenFileName(OpenFilter, QStringLiteral("wav"), m_state.WaveFileName))
+        m_state.WaveFileName = *chosen;
     if (m_state.WaveFileName == QLatin1String("*.wav"))
         return;
     m_c.Text1->setText(m_state.WaveFileName);
@@ -117,8 +119,8 @@ bool WaveController::ConvertFile(quint32 rate)
 
 bool WaveController::ConvertOnRequest(LoadResult* result)
 {
-    // The unit plays the IDs at 8000 samples per second and the Pink File at 48000.
-    const quint32 rate = m_c.opt_Wav_type[2]->isChecked() ? 48000 : 8000;
+    // The rate the unit plays the chosen destination at (8000 before one is chosen).
+    const quint32 rate = DestinationInfo::Of(m_state.SelectedDestination).PlayRate();
     const std::optional<QString> question = WaveConverter::Offer(m_state.WaveFileName, rate);
     if (!question || m_toolkit.MsgBox(*question, Toolkit::YesNo) != Toolkit::Yes)
         return false;

@@ -65,5 +65,4 @@ private:
     QWidget& m_main;
     Form_Wave* m_plot = nullptr;
     Playback* m_playback = nullptr;
-    QString m_dialogFileName; // the open dialog keeps the last name it returned
 };

@@ -1,4 +1,4 @@
-#include "WidenedSource.h"
+#include "wave/gui/WidenedSource.h"
 
 #include <algorithm>
 

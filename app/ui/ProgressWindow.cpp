@@ -1,6 +1,6 @@
-#include "ProgressWindow.h"
+#include "app/ui/ProgressWindow.h"
 
-#include "AppState.h"
+#include "app/ui/AppState.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "Toolkit.h"
+#include "app/ui/Toolkit.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

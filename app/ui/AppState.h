@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settings/AppSettings.h"
 #include <QByteArray>
 #include <QString>
 
@@ -7,7 +8,7 @@
 // handed by reference to every controller; all values start as zero or empty.
 struct AppState
 {
-    static inline const QString AppTitle = QStringLiteral("Pelorin142E");
+    static inline const QString& AppTitle = AppSettings::AppKey;
     static constexpr int VersionMajor = 1;
     static constexpr int VersionMinor = 0;
     static constexpr int VersionRevision = 16;
@@ -22,6 +23,6 @@ struct AppState
     // Variables of the main window that several subsystems read or write.
     qint32 ErrorTicks = 0; // tmr_Delay ticks before the error line is cleared
     bool ProbeRequested = false;
-    QByteArray RxBuffer; // received bytes not yet cut into lines
-    QString WaveFileName;
+    QByteArray RxBuffer;  // received bytes not yet cut into lines
+    QString WaveFileName; // chosen last in the open dialog; Text1 shows it (and may be edited)
 };

@@ -1,4 +1,4 @@
-#include "WindowGeometry.h"
+#include "app/ui/WindowGeometry.h"
 
 #include <QWidget>
 #include <algorithm>

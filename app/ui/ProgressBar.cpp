@@ -1,4 +1,4 @@
-#include "ProgressBar.h"
+#include "app/ui/ProgressBar.h"
 
 #include <algorithm>
 #include <cmath>

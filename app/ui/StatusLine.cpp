@@ -1,4 +1,4 @@
-#include "StatusLine.h"
+#include "app/ui/StatusLine.h"
 
 #include <QFontMetricsF>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "WavBuilder.h"
+#include "tests/support/WavBuilder.h"
 
 QByteArray WavBuilder::le16(quint16 v)
 {

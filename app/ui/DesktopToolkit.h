@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Toolkit.h"
+#include "app/ui/Toolkit.h"
 
 // The toolkit operations over Qt Widgets, for the running program.
 class DesktopToolkit : public Toolkit

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AppState.h"
-#include "Form_Main.h"
-#include "InstanceGuard.h"
-#include "RegEdit.h"
-#include "ScriptedToolkit.h"
+#include "app/Form_Main.h"
+#include "app/InstanceGuard.h"
+#include "app/settings/RegEdit.h"
+#include "app/ui/AppState.h"
+#include "tests/support/ScriptedToolkit.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "DesktopToolkit.h"
+#include "app/ui/DesktopToolkit.h"
 
-#include "AppState.h"
-#include "ProgressWindow.h"
+#include "app/ui/AppState.h"
+#include "app/ui/ProgressWindow.h"
 
 #include <QApplication>
 #include <QDesktopServices>
