@@ -7,10 +7,9 @@ edges=$(grep -rHo --include='*.h' --include='*.cpp' '^#include "[^"]*/[^"]*"' \
           app wave serial unit sim tests bench fuzz |
         sed -E 's|^([^:]*)/[^/:]*:#include "(.*)/[^/]*"$|\1 \2|' | awk '$1 != $2')
 sort <<<"$edges" | uniq -c | awk '{printf "%-14s -> %-14s %d\n", $2, $3, $1}'
-if ! sort -u <<<"$edges" | tsort >/dev/null 2>"${TMPDIR:-/tmp}/include-graph.$$"; then
-  cat "${TMPDIR:-/tmp}/include-graph.$$" >&2; rm -f "${TMPDIR:-/tmp}/include-graph.$$"
+if ! loop=$(sort -u <<<"$edges" | tsort 2>&1 >/dev/null); then
+  echo "$loop" >&2
   echo "include-graph: the folders include each other in a circle" >&2
   exit 1
 fi
-rm -f "${TMPDIR:-/tmp}/include-graph.$$"
 echo "include-graph: no circle between folders"
