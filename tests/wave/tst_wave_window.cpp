@@ -4,6 +4,7 @@
 // of reach, where Play must refuse clearly.
 #include "app/ui/WindowGeometry.h"
 #include "tests/support/WavBuilder.h"
+#include "tests/support/WindowManagerWait.h"
 #include "tests/wave/OpenInWindow.h"
 #include "tests/wave/SinkRecorder.h"
 #include "wave/LoadedWave.h"
@@ -168,8 +169,8 @@ void TestWaveWindow::plotWindow()
         QTest::mouseClick(view, Qt::LeftButton);
         QCOMPARE(plot->isVisible(), visible);
         QCOMPARE(view->text(), visible ? "Hide Plot" : "View Plot");
+        QVERIFY(WindowManagerWait::Followed(*plot));
     }
-    QVERIFY(QTest::qWaitForWindowExposed(plot));
     // Below the main window, its width and half its height, frames included; the picture laid
     // out in that size from the first showing on.
     const QRect main = WindowGeometry::Outer(w);
@@ -181,12 +182,15 @@ void TestWaveWindow::plotWindow()
     QCOMPARE(plot->Traces(), expected());
 
     plot->hide(); // the button follows the window, not its own caption
+    QVERIFY(WindowManagerWait::Followed(*plot));
     QTest::mouseClick(view, Qt::LeftButton);
     QVERIFY(plot->isVisible());
+    QVERIFY(WindowManagerWait::Followed(*plot));
     // The close box hides the window (kept for the next View Plot) and resets the caption.
     QVERIFY(plot->close());
     QCoreApplication::processEvents();
     QVERIFY(plot && !plot->isVisible());
+    QVERIFY(WindowManagerWait::Followed(*plot));
     QCOMPARE(view->text(), "View Plot");
     QTest::mouseClick(view, Qt::LeftButton);
     QVERIFY(plot->isVisible());

@@ -169,8 +169,9 @@ void WaveController::SaveConvertedAs()
 void WaveController::ShowLoadedFormat()
 {
     if (m_plot) {
+        // Laid out hidden: mapping and unmapping it at once here would leave a re-show racing
+        // the window manager's withdrawal, which can drop that show.
         PlacePlotBelowMain(0.5);
-        m_plot->show();
         m_plot->hide();
     }
     m_c.Command2->setEnabled(true);
