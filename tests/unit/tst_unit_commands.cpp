@@ -14,6 +14,24 @@
 #include <QTest>
 #include <QTimer>
 
+namespace {
+
+struct CommandRow
+{
+    quint32 rate;
+    int option; // -1: no destination chosen
+    int button;
+    QString text;  // the one message shown; empty: none
+    QString title; // "Notice:" questions have OK and Cancel, the rest OK
+    QString status = {};
+    QByteArray line = {};
+    QString reply = {}; // what the unit's answer adds to the reply box
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(CommandRow)
+
 class TestUnitCommands : public QObject
 {
     Q_OBJECT
@@ -27,19 +45,8 @@ private Q_SLOTS:
 
 void TestUnitCommands::commands_data()
 {
-    QTest::addColumn<quint32>("rate");
-    QTest::addColumn<int>("option"); // -1: no destination chosen
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("text");  // the one message shown; empty: none
-    QTest::addColumn<QString>("title"); // "Notice:" questions have OK and Cancel, the rest OK
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("reply"); // what the unit's answer adds to the reply box
-    auto row = [](const char* name, quint32 rate, int option, int button, const QString& text,
-                  const QString& title, const QString& status = {}, const QByteArray& line = {},
-                  const QString& reply = {}) {
-        QTest::newRow(name) << rate << option << button << text << title << status << line << reply;
-    };
+    QTest::addColumn<CommandRow>("row");
+    const auto row = [](const char* name, CommandRow r) { QTest::newRow(name) << r; };
     const QString app = AppState::AppTitle;
     const QString none = "No file destination selected";
     const QString rate = "Incomaptible data rate. Please use 8000 samples/sec.";
@@ -47,23 +54,25 @@ void TestUnitCommands::commands_data()
                          " The data rate of 22050 Samples/Sec is incompatible.";
     const QString save = "This command will save a %1 to the Orvanta.\r\n"
                          "Please make sure the old ID was erased before proceeding.";
-    row("Send, no destination", 8000, -1, 0, none, app);
-    row("Erase, no destination", 8000, -1, 1, none, app);
-    row("Blank Check, no destination", 8000, -1, 4, none, app);
-    row("22050 as Station ID", 22050, 0, 0, rate, app, rate);
-    row("22050 as Pink File", 22050, 2, 0, pink, app);
+    row("Send, no destination", {8000, -1, 0, none, app});
+    row("Erase, no destination", {8000, -1, 1, none, app});
+    row("Blank Check, no destination", {8000, -1, 4, none, app});
+    row("22050 as Station ID", {22050, 0, 0, rate, app, rate});
+    row("22050 as Pink File", {22050, 2, 0, pink, app});
     // Cancel at the conversion question sends nothing.
-    row("48000 as Station ID, Cancel", 48000, 0, 0,
-        "The unit plays the Station ID at 8000 samples/s; this file has 48000 samples/s. "
-        "Convert it to 8000 first? (No sends it frame for frame.)",
-        app);
-    row("44100 as Pink File, Cancel", 44100, 2, 0, save.arg("Pink Wave File"), "Notice:");
-    row("Erase Channel ID, Cancel", 8000, 1, 1,
-        "This command will erase the Channel ID from the Orvanta.", "Notice:");
-    row("Blank Check Station ID", 8000, 0, 4, {}, {}, {}, "QXBS", " QXBSQXERA");
-    row("Blank Check Channel ID", 8000, 1, 4, {}, {}, {}, "QXBC", " QXBCQXERA");
-    row("Blank Check Pink File", 8000, 2, 4, {}, {}, {}, "QXBP", " QXBPQXERA");
-    row("Send CR", 8000, 0, 3, {}, {}, {}, QByteArray::fromHex("ffffffffffff0d0a"), " OV16 V0116");
+    row("48000 as Station ID, Cancel",
+        {48000, 0, 0,
+         "The unit plays the Station ID at 8000 samples/s; this file has 48000 samples/s. "
+         "Convert it to 8000 first? (No sends it frame for frame.)",
+         app});
+    row("44100 as Pink File, Cancel", {44100, 2, 0, save.arg("Pink Wave File"), "Notice:"});
+    row("Erase Channel ID, Cancel",
+        {8000, 1, 1, "This command will erase the Channel ID from the Orvanta.", "Notice:"});
+    row("Blank Check Station ID", {8000, 0, 4, {}, {}, {}, "QXBS", " QXBSQXERA"});
+    row("Blank Check Channel ID", {8000, 1, 4, {}, {}, {}, "QXBC", " QXBCQXERA"});
+    row("Blank Check Pink File", {8000, 2, 4, {}, {}, {}, "QXBP", " QXBPQXERA"});
+    row("Send CR",
+        {8000, 0, 3, {}, {}, {}, QByteArray::fromHex("ffffffffffff0d0a"), " OV16 V0116"});
 }
 
 // A refused or cancelled command shows one message and leaves everything as it was: nothing
@@ -71,14 +80,8 @@ void TestUnitCommands::commands_data()
 // exactly their bytes on the line, and the unit's answer reaches the reply box.
 void TestUnitCommands::commands()
 {
-    QFETCH(quint32, rate);
-    QFETCH(int, option);
-    QFETCH(int, button);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-    QFETCH(QString, status);
-    QFETCH(QByteArray, line);
-    QFETCH(QString, reply);
+    QFETCH(CommandRow, row);
+    const auto& [rate, option, button, text, title, status, line, reply] = row;
     UnitWindow u;
     SimUnit sim;
     QVERIFY(sim.Start({"--baud", "0"}));
@@ -109,28 +112,26 @@ void TestUnitCommands::commands()
                  (QList<bool>{true, option >= 0, false, true, true, true, true, false}));
 }
 
+// The simulator's options and the destination option; Blank Check is called 400 ms into the
+// third row's wait, and refused.
 void TestUnitCommands::erase_data()
 {
     QTest::addColumn<QStringList>("simOptions");
     QTest::addColumn<int>("option");
-    QTest::addColumn<bool>("blankCheck"); // called 400 ms into the wait: refused
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("status"); // after the wait
-    QTest::newRow("unit answers") << QStringList{"--erase-ms", "300"} << 0 << false
-                                  << QByteArray("QXES") << "QXERA";
-    QTest::newRow("silent unit") << QStringList{"--ignore"} << 1 << false << QByteArray("QXEC")
-                                 << "The unit did not answer the erase within 10 seconds.";
-    QTest::newRow("Blank Check during the wait")
-        << QStringList{"--erase-ms", "1500"} << 2 << true << QByteArray("QXEP") << "QXERA";
+    QTest::newRow("unit answers") << QStringList{"--erase-ms", "300"} << 0;
+    QTest::newRow("silent unit") << QStringList{"--ignore"} << 1;
+    QTest::newRow("Blank Check during the wait") << QStringList{"--erase-ms", "1500"} << 2;
 }
 
 void TestUnitCommands::erase()
 {
     QFETCH(QStringList, simOptions);
     QFETCH(int, option);
-    QFETCH(bool, blankCheck);
-    QFETCH(QByteArray, line);
-    QFETCH(QString, status);
+    const bool blankCheck = option == 2;
+    const QByteArray line = QByteArray("QXE") + "SCP"[option];
+    const QString status = simOptions.contains("--ignore")
+                               ? "The unit did not answer the erase within 10 seconds."
+                               : "QXERA";
     UnitWindow u;
     SimUnit sim;
     QVERIFY(sim.Start(QStringList{"--baud", "0"} + simOptions));

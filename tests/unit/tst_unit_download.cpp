@@ -94,7 +94,16 @@ void TakeUpQuit()
 // Send, Erase, Send CR, Blank Check and the COM menu enabled; progress bar hidden; not busy.
 const QList<bool> kIdle{true, true, false, true, true, true, false, false};
 
+struct DownloadRow
+{
+    int dest, bits, channels, level, frames;
+    QString question = {};    // the truncation question; empty: none asked
+    int answer = Toolkit::Ok; // to the question, if one is asked
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(DownloadRow)
 
 class TestUnitDownload : public QObject
 {
@@ -118,18 +127,17 @@ private Q_SLOTS:
 // conversion: nothing is sent and the wave is as it was.
 void TestUnitDownload::convertAtSend_data()
 {
-    QTest::addColumn<int>("cancelAt"); // the progress update at which Cancel is pressed; -1 never
-    QTest::addColumn<int>("frames");   // loaded afterwards: one second, so also the rate
-    QTest::addColumn<int>("copied");   // bytes in the copy file, -1 none
-    QTest::newRow("converted") << -1 << 8000 << 4000 + 10;
-    QTest::newRow("cancelled during the conversion") << 1 << 48000 << -1;
+    QTest::addColumn<bool>("cancel"); // at the first progress update of the conversion
+    QTest::newRow("converted") << false;
+    QTest::newRow("cancelled during the conversion") << true;
 }
 
 void TestUnitDownload::convertAtSend()
 {
-    QFETCH(int, cancelAt);
-    QFETCH(int, frames);
-    QFETCH(int, copied);
+    QFETCH(bool, cancel);
+    const int frames = cancel ? 48000 : 8000;   // loaded afterwards: one second, so also the rate
+    const int copied = cancel ? -1 : 4000 + 10; // bytes in the copy file, -1 none
+    const int cancelAt = cancel ? 1 : -1;
     UnitWindow u;
     SimUnit sim;
     QVERIFY(Prepare(u, sim, {"--baud", "0"}, Source(16, 1, 48000, 48000), 0, 100, true));
@@ -150,37 +158,24 @@ void TestUnitDownload::convertAtSend()
 
 void TestUnitDownload::download_data()
 {
-    QTest::addColumn<int>("dest");
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<int>("channels");
-    QTest::addColumn<int>("level");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<QString>("question"); // the truncation question; empty: none asked
-    QTest::addColumn<int>("answer");       // to the question, if one is asked
-    const int ok = Toolkit::Ok;
-    QTest::newRow("Station ID 8-bit mono") << 1 << 8 << 1 << 100 << 700 << QString() << ok;
-    QTest::newRow("Channel ID 16-bit stereo level 37")
-        << 2 << 16 << 2 << 37 << 700 << QString() << ok;
-    QTest::newRow("Pink File 16-bit stereo") << 3 << 16 << 2 << 100 << 700 << QString() << ok;
+    QTest::addColumn<DownloadRow>("row");
+    const auto row = [](const char* name, DownloadRow r) { QTest::newRow(name) << r; };
+    row("Station ID 8-bit mono", {1, 8, 1, 100, 700});
+    row("Channel ID 16-bit stereo level 37", {2, 16, 2, 37, 700});
+    row("Pink File 16-bit stereo", {3, 16, 2, 100, 700});
     const QString station = "File is greater than 131072 8 or 16-bit samples.\r\n"
                             "File will be truncated to 131072 8-bit samples.";
     const QString pink = "File is greater than 131072 16-bit samples.\r\n"
                          "File will be truncated to 131072 16-bit samples.";
-    QTest::newRow("131072 frames, no question") << 1 << 8 << 1 << 100 << 131072 << QString() << ok;
-    QTest::newRow("131073 Station ID, OK") << 1 << 8 << 1 << 100 << 131073 << station << ok;
-    QTest::newRow("131073 Pink File, Cancel")
-        << 3 << 8 << 1 << 100 << 131073 << pink << int(Toolkit::Cancel);
+    row("131072 frames, no question", {1, 8, 1, 100, 131072});
+    row("131073 Station ID, OK", {1, 8, 1, 100, 131073, station});
+    row("131073 Pink File, Cancel", {3, 8, 1, 100, 131073, pink, Toolkit::Cancel});
 }
 
 void TestUnitDownload::download()
 {
-    QFETCH(int, dest);
-    QFETCH(int, bits);
-    QFETCH(int, channels);
-    QFETCH(int, level);
-    QFETCH(int, frames);
-    QFETCH(QString, question);
-    QFETCH(int, answer);
+    QFETCH(DownloadRow, row);
+    const auto [dest, bits, channels, level, frames, question, answer] = row;
     UnitWindow u;
     SimUnit sim;
     // A longer copy file from an earlier download: replaced whole, or kept when cancelled.
@@ -220,18 +215,19 @@ void TestUnitDownload::download()
     QCOMPARE(u.Controls().txt_Xfred->text(), QString::number(sent));
 }
 
+// The simulator's options and the status (%1: the copy file's path); a folder is in the way of
+// the copy file where the status names it.
 void TestUnitDownload::endings_data()
 {
     QTest::addColumn<QStringList>("simOptions");
-    QTest::addColumn<bool>("copyIsFolder");
-    QTest::addColumn<QString>("status"); // %1: the copy file's path
+    QTest::addColumn<QString>("status");
     QTest::newRow("silent unit")
-        << QStringList{"--baud", "0", "--ignore"} << false
+        << QStringList{"--baud", "0", "--ignore"}
         << "Transfer completed, but the unit did not confirm it (no QXPGM).";
     QTest::newRow("unit hangs up") << QStringList{"--baud", "9600", "--hangup-after", "3000"}
-                                   << false << "Transfer failed: the port did not send all data.";
+                                   << "Transfer failed: the port did not send all data.";
     QTest::newRow("copy file cannot be written")
-        << QStringList{"--baud", "0"} << true
+        << QStringList{"--baud", "0"}
         << "Transfer completed. The copy file %1 could not be written: a folder of that name is "
            "in the way.";
 }
@@ -241,8 +237,8 @@ void TestUnitDownload::endings_data()
 void TestUnitDownload::endings()
 {
     QFETCH(QStringList, simOptions);
-    QFETCH(bool, copyIsFolder);
     QFETCH(QString, status);
+    const bool copyIsFolder = status.contains("%1");
     UnitWindow u;
     SimUnit sim;
     if (copyIsFolder)

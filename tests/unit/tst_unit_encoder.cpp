@@ -37,32 +37,35 @@ QByteArray Encode(double x, int bits, int dest, int level)
 
 void TestUnitEncoder::edgeValues_data()
 {
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<int>("raw");
-    QTest::addColumn<QByteArray>("id");   // Station ID and Channel ID byte
-    QTest::addColumn<QByteArray>("pink"); // empty where the row has no Pink File value
-    auto hex = [](const char* h) { return QByteArray::fromHex(h); };
-    QTest::newRow("16-bit -32768") << 16 << -32768 << hex("00") << hex("0100");
-    QTest::newRow("16-bit -1") << 16 << -1 << hex("7F") << hex("FF7F");
-    QTest::newRow("16-bit 0") << 16 << 0 << hex("80") << hex("0080");
-    QTest::newRow("16-bit 255") << 16 << 255 << hex("80") << QByteArray();
-    QTest::newRow("16-bit 256") << 16 << 256 << hex("81") << QByteArray();
-    QTest::newRow("16-bit 32512") << 16 << 32512 << hex("FE") << QByteArray();
+    // Bits and raw source sample; the Station ID and Channel ID byte, then the Pink File bytes
+    // (none where the row has no Pink File value), in hex.
+    QTest::addColumn<QList<int>>("source");
+    QTest::addColumn<QList<QByteArray>>("bytes");
+    const auto row = [](int bits, int raw, QByteArray id, QByteArray pink = {}) {
+        QTest::addRow("%d-bit %d", bits, raw)
+            << QList{bits, raw} << QList{QByteArray::fromHex(id), QByteArray::fromHex(pink)};
+    };
+    row(16, -32768, "00", "0100");
+    row(16, -1, "7F", "FF7F");
+    row(16, 0, "80", "0080");
+    row(16, 255, "80");
+    row(16, 256, "81");
+    row(16, 32512, "FE");
     // Would be 0xFF; capped at 0xFE so data can never end the unit's write.
-    QTest::newRow("16-bit 32513 capped") << 16 << 32513 << hex("FE") << QByteArray();
-    QTest::newRow("16-bit 32767 capped") << 16 << 32767 << hex("FE") << hex("FEFF");
-    QTest::newRow("8-bit 0") << 8 << 0 << hex("01") << hex("0100");
-    QTest::newRow("8-bit 128") << 8 << 128 << hex("80") << hex("0080");
-    QTest::newRow("8-bit 192 (63.5 to 64)") << 8 << 192 << hex("C0") << QByteArray();
-    QTest::newRow("8-bit 255") << 8 << 255 << hex("FE") << hex("FFFE");
+    row(16, 32513, "FE");
+    row(16, 32767, "FE", "FEFF");
+    row(8, 0, "01", "0100");
+    row(8, 128, "80", "0080");
+    row(8, 192, "C0"); // 63.5 to 64
+    row(8, 255, "FE", "FFFE");
 }
 
 void TestUnitEncoder::edgeValues()
 {
-    QFETCH(int, bits);
-    QFETCH(int, raw);
-    QFETCH(QByteArray, id);
-    QFETCH(QByteArray, pink);
+    QFETCH(QList<int>, source);
+    QFETCH(QList<QByteArray>, bytes);
+    const int bits = source[0], raw = source[1];
+    const QByteArray id = bytes[0], pink = bytes[1];
     const double x = SourceValue(bits, raw);
     QCOMPARE(Encode(x, bits, DestStationID, 100), id);
     QCOMPARE(Encode(x, bits, DestChannelID, 100), id);

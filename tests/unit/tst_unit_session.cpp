@@ -82,7 +82,28 @@ qint64 LineSent(const ScriptedLink& link, qint64 t)
     return std::min(link.bytesBy(t), qint64((t - t0) * link.rate / 1000.0));
 }
 
+using Pacing = QPair<double, qint64>;
+
+struct DownloadRow
+{
+    int dest, bits, frames;
+    QList<int> sizes = {}; // the hand-overs; empty: not checked
+    bool confirms = true;
+};
+
+struct AnswerRow
+{
+    Command command;
+    QByteArray reply; // given 300 ms after the start; empty: none
+    Result result;
+    QByteArray text = {};  // what the erase puts in the status box
+    qint64 endsAtMs = 300; // by default on the answer
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(DownloadRow)
+Q_DECLARE_METATYPE(AnswerRow)
 
 class TestUnitSession : public QObject
 {
@@ -104,31 +125,24 @@ private slots:
 
 void TestUnitSession::download_data()
 {
-    QTest::addColumn<int>("dest");
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<QList<int>>("sizes"); // the hand-overs; empty: not checked
-    QTest::addColumn<bool>("confirms");
-    QTest::newRow("Station ID 8-bit 600") << 1 << 8 << 600 << QList<int>{5, 256, 256, 93} << true;
-    QTest::newRow("Channel ID 16-bit 700") << 2 << 16 << 700 << QList<int>{} << true;
-    QTest::newRow("Pink File 8-bit 700") << 3 << 8 << 700 << QList<int>{} << true;
-    QTest::newRow("Pink File 16-bit 131072")
-        << 3 << 16 << 131072 << QList<int>{6} + QList<int>(511, 512) + QList{516} << true;
-    QTest::newRow("Station ID 131073 frames: the unit's limit")
-        << 1 << 16 << 131073 << QList<int>{} << true;
-    QTest::newRow("empty slice") << 2 << 16 << 0 << QList<int>{10} << true;
-    QTest::newRow("silent unit: unconfirmed") << 1 << 16 << 300 << QList<int>{} << false;
+    QTest::addColumn<DownloadRow>("row");
+    const auto row = [](const char* name, DownloadRow r) { QTest::newRow(name) << r; };
+    row("Station ID 8-bit 600", {1, 8, 600, {5, 256, 256, 93}});
+    row("Channel ID 16-bit 700", {2, 16, 700});
+    row("Pink File 8-bit 700", {3, 8, 700});
+    row("Pink File 16-bit 131072",
+        {3, 16, 131072, QList<int>{6} + QList<int>(511, 512) + QList{516}});
+    row("Station ID 131073 frames: the unit's limit", {1, 16, 131073});
+    row("empty slice", {2, 16, 0, {10}});
+    row("silent unit: unconfirmed", {1, 16, 300, {}, false});
 }
 
 // The stream is the command, every frame in order and the terminator, in the same hand-overs
 // whatever the pacing; a confirmed download counts every byte as taken.
 void TestUnitSession::download()
 {
-    QFETCH(int, dest);
-    QFETCH(int, bits);
-    QFETCH(int, frames);
-    QFETCH(QList<int>, sizes);
-    QFETCH(bool, confirms);
+    QFETCH(DownloadRow, row);
+    const auto [dest, bits, frames, sizes, confirms] = row;
     Rig rig;
     QVERIFY(rig.download(dest, bits, frames));
     rig.run(50, 400000, confirms ? rig.unitConfirms() : std::function<void()>{});
@@ -151,20 +165,21 @@ void TestUnitSession::download()
     }
 }
 
+// Of the line's rate the driver tells as sent (0: it tells nothing), and when Stop comes (-1: no
+// stop).
 void TestUnitSession::pacing_data()
 {
-    QTest::addColumn<double>("driverShare"); // of the line's rate the driver tells as sent; 0: none
-    QTest::addColumn<qint64>("stopAtMs");    // -1: no stop
-    QTest::newRow("pseudo-terminal, stop") << 0.0 << qint64(7000);
-    QTest::newRow("truthful driver, stop") << 1.0 << qint64(4320);
-    QTest::newRow("truthful driver") << 1.0 << qint64(-1);
-    QTest::newRow("driver slower than the clock") << 0.5 << qint64(-1);
+    QTest::addColumn<Pacing>("row");
+    QTest::newRow("pseudo-terminal, stop") << qMakePair(0.0, qint64(7000));
+    QTest::newRow("truthful driver, stop") << qMakePair(1.0, qint64(4320));
+    QTest::newRow("truthful driver") << qMakePair(1.0, qint64(-1));
+    QTest::newRow("driver slower than the clock") << qMakePair(0.5, qint64(-1));
 }
 
 void TestUnitSession::pacing()
 {
-    QFETCH(double, driverShare);
-    QFETCH(qint64, stopAtMs);
+    QFETCH(Pacing, row);
+    const auto [driverShare, stopAtMs] = row;
     Rig rig;
     // The line takes what the slower of the clock and the driver allows.
     auto truth = [&] {
@@ -231,19 +246,17 @@ void TestUnitSession::levelMovedMidStream()
 void TestUnitSession::failures_data()
 {
     QTest::addColumn<QString>("what");
-    QTest::addColumn<Result>("result");
-    QTest::newRow("line would not open") << "no open" << Result::Failed;
-    QTest::newRow("line fails mid-stream") << "lost" << Result::Failed;
-    QTest::newRow("driver never sends a byte") << "stalled" << Result::Failed;
-    QTest::newRow("driver never drains the end") << "undrained" << Result::Failed;
-    QTest::newRow("QXPGM before the terminator is not this write's")
-        << "early answer" << Result::Unconfirmed;
+    QTest::newRow("line would not open") << "no open";
+    QTest::newRow("line fails mid-stream") << "lost";
+    QTest::newRow("driver never sends a byte") << "stalled";
+    QTest::newRow("driver never drains the end") << "undrained";
+    QTest::newRow("QXPGM before the terminator is not this write's") << "early answer";
 }
 
 void TestUnitSession::failures()
 {
     QFETCH(QString, what);
-    QFETCH(Result, result);
+    const Result result = what == "early answer" ? Result::Unconfirmed : Result::Failed;
     Rig rig;
     const int frames = 6000;
     rig.link.opens = what != "no open";
@@ -276,44 +289,26 @@ void TestUnitSession::failures()
 
 void TestUnitSession::answers_data()
 {
-    QTest::addColumn<Command>("command");
-    QTest::addColumn<QByteArray>("reply"); // given 300 ms after the start; empty: none
-    QTest::addColumn<Result>("result");
-    QTest::addColumn<QByteArray>("text"); // what the erase puts in the status box
-    QTest::addColumn<qint64>("endsAtMs");
-    const qint64 answered = 300;
-    QTest::newRow("erased") << Command::Erase << QByteArray("QXESQXERA") << Result::Erased
-                            << QByteArray("QXERA") << answered;
-    QTest::newRow("erased, lower case with a tail")
-        << Command::Erase << QByteArray("qxEra done") << Result::Erased << QByteArray("qxEra done")
-        << answered;
-    QTest::newRow("erase refused") << Command::Erase << QByteArray("QXESQXERR") << Result::NotBlank
-                                   << QByteArray() << answered;
-    QTest::newRow("erase, other lines do not end the wait")
-        << Command::Erase << QByteArray("QXPGM") << Result::NoAnswer << QByteArray()
-        << qint64(10000);
-    QTest::newRow("blank") << Command::BlankCheck << QByteArray("QXBSQXERA") << Result::Erased
-                           << QByteArray() << answered;
-    QTest::newRow("not blank") << Command::BlankCheck << QByteArray("QXBSQXERR") << Result::NotBlank
-                               << QByteArray() << answered;
-    QTest::newRow("blank check, silent unit")
-        << Command::BlankCheck << QByteArray() << Result::NoAnswer << QByteArray()
-        << qint64(2000 + 5);
-    QTest::newRow("ID") << Command::IdQuery << QByteArray(" OV16 V0116") << Result::Confirmed
-                        << QByteArray() << answered;
-    QTest::newRow("ID, silent unit")
-        << Command::IdQuery << QByteArray() << Result::NoAnswer << QByteArray() << qint64(2000 + 9);
+    QTest::addColumn<AnswerRow>("row");
+    const auto row = [](const char* name, AnswerRow r) { QTest::newRow(name) << r; };
+    const Command erase = Command::Erase, blank = Command::BlankCheck, id = Command::IdQuery;
+    row("erased", {erase, "QXESQXERA", Result::Erased, "QXERA"});
+    row("erased, lower case with a tail", {erase, "qxEra done", Result::Erased, "qxEra done"});
+    row("erase refused", {erase, "QXESQXERR", Result::NotBlank});
+    row("erase, other lines do not end the wait", {erase, "QXPGM", Result::NoAnswer, {}, 10000});
+    row("blank", {blank, "QXBSQXERA", Result::Erased});
+    row("not blank", {blank, "QXBSQXERR", Result::NotBlank});
+    row("blank check, silent unit", {blank, {}, Result::NoAnswer, {}, 2000 + 5});
+    row("ID", {id, " OV16 V0116", Result::Confirmed});
+    row("ID, silent unit", {id, {}, Result::NoAnswer, {}, 2000 + 9});
 }
 
 // Each command puts exactly its bytes on the line and ends on its answer or its bound; the erase
 // counts 100 ticks of its clock, the others wait 2 s past their line time.
 void TestUnitSession::answers()
 {
-    QFETCH(Command, command);
-    QFETCH(QByteArray, reply);
-    QFETCH(Result, result);
-    QFETCH(QByteArray, text);
-    QFETCH(qint64, endsAtMs);
+    QFETCH(AnswerRow, row);
+    const auto [command, reply, result, text, endsAtMs] = row;
     Rig rig;
     rig.session.replyLine("QXERA"); // before the command: nobody's answer
     const QMap<Command, QByteArray> bytes{{Command::Erase, "QXES"},
