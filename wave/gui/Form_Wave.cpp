@@ -30,11 +30,51 @@ void Form_Wave::DrawWaves()
     update();
 }
 
+void Form_Wave::SetPlayCursor(qint64 frame)
+{
+    if (frame == m_cursor)
+        return;
+    m_cursor = frame;
+    update();
+}
+
+void Form_Wave::SetLoopSeam(const QString& jump)
+{
+    if (jump == m_seam)
+        return;
+    m_seam = jump;
+    update();
+}
+
+int Form_Wave::PixelX(qint64 frame) const
+{
+    const qint64 frames = qint64(m_wave.SliceEnd) - m_wave.SliceStart;
+    const double twips =
+        frames > 0 ? double(frame - m_wave.SliceStart) * m_drawnFor.width() / frames : 0.0;
+    return Toolkit::TwipsToPixelsX(int(twips));
+}
+
+void Form_Wave::PaintMarks(QPainter& painter)
+{
+    if (m_cursor >= 0) {
+        painter.setPen(QPen(Qt::blue, 0));
+        const int x = PixelX(m_cursor);
+        painter.drawLine(x, 0, x, height());
+    }
+    if (!m_seam.isEmpty()) {
+        painter.setPen(QPen(Qt::red, 0, Qt::DashLine));
+        painter.drawLine(0, 0, 0, height());
+        painter.drawLine(width() - 1, 0, width() - 1, height());
+        painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignTop | Qt::AlignRight, m_seam);
+    }
+}
+
 void Form_Wave::paintEvent(QPaintEvent*)
 {
+    QPainter painter(this);
+    PaintMarks(painter);
     if (m_traces.isEmpty())
         return;
-    QPainter painter(this);
     // Twips to pixels, at the scale the rest of the program converts with.
     painter.scale(Toolkit::TwipsToPixelsX(1440) / 1440.0, Toolkit::TwipsToPixelsY(1440) / 1440.0);
     QPen pen(palette().color(QPalette::WindowText));

@@ -20,6 +20,10 @@ public:
     const QList<PlotGeometry::Trace>& Traces() const { return m_traces; }
     // The window's outer size in twips, the measure the picture is laid out in.
     QSize OuterTwips() const;
+    // A vertical line at the frame being heard (-1: none), drawn over the picture.
+    void SetPlayCursor(qint64 frame);
+    // Marks both ends of the slice as a loop's seam with the jump's figure (empty: no mark).
+    void SetLoopSeam(const QString& jump);
 
 Q_SIGNALS:
     void closed();
@@ -34,4 +38,10 @@ private:
     const LoadedWave& m_wave;
     QList<PlotGeometry::Trace> m_traces;
     QSize m_drawnFor; // the outer size in twips of the last DrawWaves
+    qint64 m_cursor = -1;
+    QString m_seam;
+
+    // The x in pixels of a frame of the slice, as the traces place it.
+    int PixelX(qint64 frame) const;
+    void PaintMarks(QPainter& painter);
 };

@@ -1,6 +1,7 @@
 #include "wave/gui/Playback.h"
 
 #include "wave/LoadedWave.h"
+#include "wave/gui/LoopSource.h"
 #include "wave/gui/WidenedSource.h"
 
 #include <QAudioSink>
@@ -32,7 +33,8 @@ constexpr ErrorRow ErrorTable[] = {
 
 } // namespace
 
-Playback::Playback(LoadedWave& wave, QObject* parent) : QObject(parent), m_wave(wave)
+Playback::Playback(LoadedWave& wave, QObject* parent)
+    : QObject(parent), m_wave(wave), m_sound(&wave)
 {
     m_endWatch.setSingleShot(true);
     connect(&m_endWatch, &QTimer::timeout, this, &Playback::CheckEnd);
@@ -85,17 +87,24 @@ QAudioDevice Playback::DeviceFor(qint16 deviceId) const
 
 QString Playback::StartPlayback(qint16 deviceId)
 {
+    return StartSound(m_wave, false, deviceId);
+}
+
+QString Playback::StartSound(const LoadedWave& sound, bool loop, qint16 deviceId)
+{
     ClosePlayback(); // a device left open by Stop is released before a new one opens
-    if (!m_wave.FileOpen)
+    if (!sound.FileOpen)
         return QStringLiteral("No wave file is loaded.");
     const QAudioDevice device = DeviceFor(deviceId);
     if (device.isNull())
         return NoDeviceText();
-    const std::optional<QAudioFormat> format = FormatOf(m_wave.Format);
+    const std::optional<QAudioFormat> format = FormatOf(sound.Format);
     if (!format || !device.isFormatSupported(*format))
         return ErrorText(QAudio::OpenError);
 
-    OpenSliceSource();
+    m_sound = &sound;
+    m_loop = loop;
+    OpenSliceSource(sound, loop);
     m_sink = std::make_unique<QAudioSink>(device, *format);
     connect(m_sink.get(), &QAudioSink::stateChanged, this, &Playback::StateChanged);
     m_wave.Playing = true; // before start: an empty slice may end inside it
@@ -110,17 +119,24 @@ QString Playback::StartPlayback(qint16 deviceId)
     return QString();
 }
 
-void Playback::OpenSliceSource()
+void Playback::OpenSliceSource(const LoadedWave& sound, bool loop)
 {
     // The slice as it is now, read in place: a long file is never copied, and pages of a
     // zero-filled tail are never committed.
-    const qint64 align = m_wave.Format.BlockAlign;
-    const qint64 size = m_wave.SampleData.size();
-    const qint64 begin = std::clamp<qint64>(qint64(m_wave.SliceStart) * align, 0, size);
-    const qint64 end = std::clamp<qint64>(qint64(m_wave.SliceEnd) * align, begin, size);
-    const auto* bytes = reinterpret_cast<const char*>(m_wave.SampleData.data());
+    const qint64 align = sound.Format.BlockAlign;
+    const qint64 size = sound.SampleData.size();
+    const qint64 begin = std::clamp<qint64>(qint64(sound.SliceStart) * align, 0, size);
+    const qint64 end = std::clamp<qint64>(qint64(sound.SliceEnd) * align, begin, size);
+    const auto* bytes = reinterpret_cast<const char*>(sound.SampleData.data());
     const QByteArray slice = QByteArray::fromRawData(bytes ? bytes + begin : nullptr, end - begin);
-    if (m_wave.Format.BitsPerSample == 8) {
+    const bool widen = sound.Format.BitsPerSample == 8;
+    if (loop) {
+        // A loop is a short sound held whole: the widened copy is read round and round.
+        WidenedSource widened(slice);
+        const QByteArray frames =
+            widen ? widened.readAll() : QByteArray(slice.data(), slice.size());
+        m_source = std::make_unique<LoopSource>(frames, int(widen ? 2 * align : align));
+    } else if (widen) {
         m_source = std::make_unique<WidenedSource>(slice);
     } else {
         auto buffer = std::make_unique<QBuffer>();
@@ -129,7 +145,7 @@ void Playback::OpenSliceSource()
         m_source = std::move(buffer);
     }
     const qint64 frames = align > 0 ? (end - begin) / align : 0;
-    m_sliceUSecs = frames * 1000000 / std::max<qint64>(1, m_wave.Format.SampleRate);
+    m_sliceUSecs = frames * 1000000 / std::max<qint64>(1, sound.Format.SampleRate);
 }
 
 void Playback::StateChanged(QAudio::State state)
@@ -145,9 +161,17 @@ void Playback::StateChanged(QAudio::State state)
     }
 }
 
-void Playback::CheckEnd()
+qint64 Playback::PlayedUSecs() const
 {
     if (!m_sink || !m_wave.Playing)
+        return -1;
+    const qint64 heard = m_sink->processedUSecs();
+    return m_loop && m_sliceUSecs > 0 ? heard % m_sliceUSecs : std::min(heard, m_sliceUSecs);
+}
+
+void Playback::CheckEnd()
+{
+    if (!m_sink || !m_wave.Playing || m_loop)
         return;
     const qint64 processed = m_sink->processedUSecs();
     if (processed >= m_sliceUSecs) {
@@ -185,6 +209,8 @@ void Playback::ClosePlayback()
 {
     CloseDevice();
     m_wave.Playing = false;
+    m_sound = &m_wave; // a preview may go once its device is closed
+    m_loop = false;
 }
 
 void Playback::CloseDevice()

@@ -31,6 +31,13 @@ public:
     // system's outputs) and starts the slice. Returns an empty text on success, otherwise the
     // message for the user; the loaded wave is left untouched either way.
     QString StartPlayback(qint16 deviceId = DefaultDevice);
+    // Plays the slice of another sound (a preview the caller builds and keeps unchanged while a
+    // device is open) the same way; with loop set, round and round until stopped. The loaded
+    // wave's Playing follows it as for the slice.
+    QString StartSound(const LoadedWave& sound, bool loop, qint16 deviceId = DefaultDevice);
+    // Microseconds of the playing sound heard so far (within the round for a loop); -1 when
+    // nothing plays.
+    qint64 PlayedUSecs() const;
     // Cuts the sound off at once and clears Playing; the device stays open.
     void StopPlayback();
     // Stops and releases the device; Playing is false afterwards.
@@ -47,13 +54,15 @@ public:
 
 private:
     QAudioDevice DeviceFor(qint16 deviceId) const;
-    void OpenSliceSource();
+    void OpenSliceSource(const LoadedWave& sound, bool loop);
     void StateChanged(QAudio::State state);
     void CheckEnd();
     void PlaybackDone();
     void CloseDevice();
 
     LoadedWave& m_wave;
+    const LoadedWave* m_sound; // what the device plays: m_wave or a preview
+    bool m_loop = false;
     std::unique_ptr<QIODevice> m_source; // declared before m_sink: the sink reads from it
     std::unique_ptr<QAudioSink> m_sink;
     qint64 m_sliceUSecs = 0;

@@ -16,6 +16,7 @@
 #include "wave/WaveFileReader.h"
 #include "wave/WaveFileWriter.h"
 #include "wave/gui/Form_Wave.h"
+#include "wave/gui/PlayCursor.h"
 #include "wave/gui/Playback.h"
 
 #include <QAction>
@@ -44,13 +45,15 @@ QString ConvertedText(quint32 rate)
 WaveController::WaveController(MainControls& controls, AppState& state, LoadedWave& wave,
                                Toolkit& toolkit, QWidget& mainWindow, QObject* parent)
     : QObject(parent), m_c(controls), m_state(state), m_wave(wave), m_toolkit(toolkit),
-      m_main(mainWindow), m_playback(new Playback(wave, this))
+      m_main(mainWindow), m_playback(new Playback(wave, this)),
+      m_cursor(new PlayCursor(*m_playback, wave, this))
 {
 }
 
 Form_Wave* WaveController::CreatePlotWindow()
 {
     m_plot = new Form_Wave(m_wave, &m_main);
+    m_cursor->SetPlot(m_plot);
     PlacePlotBelowMain(1.0);
     connect(m_plot, &Form_Wave::closed, this, &WaveController::PlotClosed);
     return m_plot;
@@ -255,12 +258,18 @@ void WaveController::Command2_Click()
         return;
     const QString failure = m_playback->StartPlayback(Playback::DefaultDevice);
     if (failure.isEmpty()) {
-        m_c.Timer1->start();
+        FollowPlayback();
         return;
     }
     // Nothing plays: the status line does not claim otherwise.
     m_c.txtErr->setPlainText(before);
     m_toolkit.MsgBox(failure);
+}
+
+void WaveController::FollowPlayback()
+{
+    m_c.Timer1->start();
+    m_cursor->Follow();
 }
 
 void WaveController::Command3_Click()

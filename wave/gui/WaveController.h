@@ -8,6 +8,7 @@ struct MainControls;
 class Form_Wave;
 class LoadedWave;
 class Playback;
+class PlayCursor;
 class Toolkit;
 struct LoadResult;
 class QWidget;
@@ -25,6 +26,8 @@ public:
     Form_Wave* CreatePlotWindow();
     Form_Wave* PlotWindow() const { return m_plot; }
     Playback& Player() { return *m_playback; }
+    // Follows a sound just started (the slice or a preview) with the plot's play cursor.
+    void FollowPlayback();
 
     void Command1_Click(); // the open command
     // Replaces the loaded wave by its conversion to 16-bit PCM at rate, the slice kept in time.
@@ -65,4 +68,5 @@ private:
     QWidget& m_main;
     Form_Wave* m_plot = nullptr;
     Playback* m_playback = nullptr;
+    PlayCursor* m_cursor = nullptr;
 };
