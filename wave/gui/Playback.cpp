@@ -1,11 +1,9 @@
 #include "wave/gui/Playback.h"
 
 #include "wave/LoadedWave.h"
-#include "wave/gui/LoopSource.h"
-#include "wave/gui/WidenedSource.h"
+#include "wave/gui/SliceSource.h"
 
 #include <QAudioSink>
-#include <QBuffer>
 #include <QMediaDevices>
 #include <algorithm>
 #include <limits>
@@ -129,21 +127,10 @@ void Playback::OpenSliceSource(const LoadedWave& sound, bool loop)
     const qint64 end = std::clamp<qint64>(qint64(sound.SliceEnd) * align, begin, size);
     const auto* bytes = reinterpret_cast<const char*>(sound.SampleData.data());
     const QByteArray slice = QByteArray::fromRawData(bytes ? bytes + begin : nullptr, end - begin);
-    const bool widen = sound.Format.BitsPerSample == 8;
-    if (loop) {
-        // A loop is a short sound held whole: the widened copy is read round and round.
-        WidenedSource widened(slice);
-        const QByteArray frames =
-            widen ? widened.readAll() : QByteArray(slice.data(), slice.size());
-        m_source = std::make_unique<LoopSource>(frames, int(widen ? 2 * align : align));
-    } else if (widen) {
-        m_source = std::make_unique<WidenedSource>(slice);
-    } else {
-        auto buffer = std::make_unique<QBuffer>();
-        buffer->setData(slice);
-        buffer->open(QIODevice::ReadOnly);
-        m_source = std::move(buffer);
-    }
+    m_source = std::make_unique<SliceSource>(
+        slice, SliceSource::Options{.widen = sound.Format.BitsPerSample == 8,
+                                    .loop = loop,
+                                    .frameBytes = int(align)});
     const qint64 frames = align > 0 ? (end - begin) / align : 0;
     m_sliceUSecs = frames * 1000000 / std::max<qint64>(1, sound.Format.SampleRate);
 }
