@@ -20,9 +20,15 @@ DownloadPlan::DownloadPlan(WaveDestination dest, int bitsPerSample, qint32 size)
         m_size = 0; // no command to write to, so no frames either
         return;
     }
-    const qsizetype dataBytes =
-        static_cast<qsizetype>(m_size) * DestinationInfo::Of(m_dest).BytesPerSample();
-    m_stream.reserve(m_chunk.size() + dataBytes + UnitProtocol::TerminatorLength);
+    m_stream.reserve(PlannedBytes());
+}
+
+qint64 DownloadPlan::PlannedBytes() const
+{
+    if (m_dest == DestNone)
+        return 0;
+    const qint64 dataBytes = qint64(m_size) * DestinationInfo::Of(m_dest).BytesPerSample();
+    return UnitProtocol::WriteCommand(m_dest).size() + dataBytes + UnitProtocol::TerminatorLength;
 }
 
 bool DownloadPlan::AddFrame(double x, int level)

@@ -31,6 +31,9 @@ public:
     DownloadPlan(WaveDestination dest, int bitsPerSample, qint32 size);
 
     qint32 Size() const { return m_size; }
+    // Bytes of the whole write stream when it runs to its end: command, data and terminator
+    // (0 for DestNone).
+    qint64 PlannedBytes() const;
     qint32 NextFrame() const { return m_next; }
     bool AtEnd() const { return m_finished || m_next >= m_size; }
 

@@ -20,6 +20,7 @@ public:
     qint64 doneAtMs() const { return m_busyUntilMs; }
     // Milliseconds the line needs for count bytes.
     qint64 msFor(qint64 count) const;
+    double bytesPerSecond() const { return m_bytesPerMs * 1000.0; }
 
 private:
     double m_bytesPerMs;

@@ -47,6 +47,11 @@ qint32 UnitSession::downloadFrames() const
     return m_plan ? m_plan->Size() : 0;
 }
 
+qint64 UnitSession::plannedBytes() const
+{
+    return m_plan ? m_plan->PlannedBytes() : 0;
+}
+
 qint32 UnitSession::framesSent() const
 {
     if (!m_plan)

@@ -104,6 +104,10 @@ public:
     qint64 sentBytes() const { return m_sent; }
     QByteArray sentStream() const { return stream().left(m_sent); }
     qint32 downloadFrames() const;
+    // Bytes of the current or last download's whole write stream when it runs to its end.
+    qint64 plannedBytes() const;
+    // Bytes per second the line carries by the running or last command's line clock.
+    double lineRate() const { return m_clock.bytesPerSecond(); }
     // Frames of the download the line has taken.
     qint32 framesSent() const;
     // The answer line of the last ID query.

@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 const uchar* LoadedWave::bytesAt(qint32 n, int byteInFrame, int width) const
 {
@@ -70,4 +71,31 @@ std::vector<double> LoadedWave::FirstChannelValues(qint32 start, qint32 count) c
     for (qint32 i = 0; i < count; ++i)
         values[static_cast<size_t>(i)] = FirstChannel(start + i);
     return values;
+}
+
+bool LoadedWave::Store16(std::span<const qint16> samples, int channels, quint32 rate)
+{
+    const qint64 bytes = qint64(samples.size()) * 2;
+    const qint64 frames = channels > 0 ? qint64(samples.size()) / channels : 0;
+    if (channels <= 0 || frames > 0x7FFFFFFF || bytes > 0xFFFFFFFFLL)
+        return false;
+    SampleBuffer buffer;
+    if (!buffer.allocate(bytes))
+        return false;
+    for (size_t i = 0; i < samples.size(); ++i) // little-endian, as in a WAV file
+        qToLittleEndian<qint16>(samples[i], buffer.data() + 2 * i);
+    SampleData = std::move(buffer);
+    Format = WaveFormat{};
+    Format.FormatTag = 1;
+    Format.Channels = quint16(channels);
+    Format.SampleRate = rate;
+    Format.BlockAlign = quint16(channels * 2);
+    Format.ByteRate = rate * Format.BlockAlign;
+    Format.BitsPerSample = 16;
+    DataSize = quint32(bytes);
+    SampleCount = qint32(frames);
+    SliceStart = 0;
+    SliceEnd = qint32(frames);
+    FileOpen = true;
+    return true;
 }

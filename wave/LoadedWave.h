@@ -4,6 +4,7 @@
 #include "wave/WaveFormat.h"
 
 #include <atomic>
+#include <span>
 #include <vector>
 
 // The one in-memory wave file. FileOpen true means Format, DataSize, SampleData and SampleCount
@@ -35,6 +36,11 @@ public:
     double FirstChannel(qint32 n) const;
     // FirstChannel of the count frames from start on, read once (what a download sends).
     std::vector<double> FirstChannelValues(qint32 start, qint32 count) const;
+
+    // Makes this the wave of the interleaved 16-bit samples (format tag 1, `rate` per second,
+    // slice the whole, FileOpen true). False, leaving the wave as it was, when the samples are
+    // too many for a WAV file or the memory cannot be had.
+    bool Store16(std::span<const qint16> samples, int channels, quint32 rate);
 
 private:
     double sample16(qint32 n, int byteInFrame) const;

@@ -13,6 +13,14 @@ QString NumberText::Plain(qint64 value)
     return QString::number(value);
 }
 
+QString NumberText::Fixed(double value, int decimals, const QLocale& locale)
+{
+    // QString::number is locale-free; only the separator follows the user's locale.
+    QString text = QString::number(value, 'f', decimals);
+    text.replace(QLatin1Char('.'), locale.decimalPoint());
+    return text;
+}
+
 double NumberText::Val(const QString& text)
 {
     int i = 0;

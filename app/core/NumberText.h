@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -11,6 +12,9 @@ public:
     static QString Str(qint64 value);
     // Plain form: decimal digits, a minus sign when negative.
     static QString Plain(qint64 value);
+    // Fixed-point form for a person: rounded to `decimals` decimals, the locale's decimal
+    // separator and no group separators ("1234,568" in German).
+    static QString Fixed(double value, int decimals, const QLocale& locale);
     // Leading numeric value of a text, 0 when there is none (" 3" -> 3, "0" -> 0, "" -> 0, "7x" ->
     // 7).
     static double Val(const QString& text);

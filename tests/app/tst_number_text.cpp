@@ -43,6 +43,9 @@ void TestNumberText::forms()
     QCOMPARE(NumberText::Str(0), QStringLiteral(" 0"));
     QCOMPARE(NumberText::Str(-5), QStringLiteral("-5"));
     QCOMPARE(NumberText::Plain(3), QStringLiteral("3"));
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QCOMPARE(NumberText::Fixed(1234.5678, 3, german), QStringLiteral("1234,568"));
+    QCOMPARE(NumberText::Fixed(-7.75, 1, QLocale::c()), QStringLiteral("-7.8"));
 }
 
 QTEST_GUILESS_MAIN(TestNumberText)

@@ -1,9 +1,11 @@
-// The plot window's picture as polylines in twips, computed without a window.
+// The plot window's picture as polylines and min/max columns in twips, computed without a window.
 #include "wave/LoadedWave.h"
 #include "wave/PlotGeometry.h"
 
 #include <QtEndian>
 #include <QtTest>
+
+#include <limits>
 
 class TestPlotGeometry : public QObject
 {
@@ -12,7 +14,39 @@ class TestPlotGeometry : public QObject
 private Q_SLOTS:
     void framesRead_data();
     void framesRead();
+    void envelope_data();
+    void envelope();
 };
+
+namespace {
+
+// A wave of raw samples interleaved by channel, 16-bit signed or 8-bit unsigned, at 8000/s.
+void Fill(LoadedWave& w, int channels, int bits, const QList<int>& raw)
+{
+    if (bits == 16) {
+        const std::vector<qint16> samples(raw.begin(), raw.end());
+        QVERIFY(w.Store16(samples, channels, 8000));
+        return;
+    }
+    w.Format = {1, quint16(channels), 8000, 0, quint16(channels), 8, 0};
+    QVERIFY(w.SampleData.allocate(raw.size()));
+    for (qsizetype i = 0; i < raw.size(); ++i)
+        w.SampleData.data()[i] = uchar(raw[i]);
+    w.FileOpen = true;
+    w.SampleCount = qint32(raw.size() / channels);
+    w.SliceStart = 0;
+    w.SliceEnd = w.SampleCount;
+}
+
+// A height that makes the amplitude the sample scale, so a y less its centre is the raw sample
+// (less 128 for 8-bit).
+int HeightFor(int channels, int bits)
+{
+    const int a = bits == 16 ? 32768 : 128;
+    return channels == 1 ? 2 * a + 450 : 9 * a / 2;
+}
+
+} // namespace
 
 void TestPlotGeometry::framesRead_data()
 {
@@ -83,6 +117,89 @@ void TestPlotGeometry::framesRead()
             QVERIFY2(at != t.end(), qPrintable(QString::number(row.x())));
             QCOMPARE(at->y() - centres[c], sample(row.y(), c));
         }
+    }
+}
+
+void TestPlotGeometry::envelope_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<QList<int>>("raw");   // interleaved
+    QTest::addColumn<QList<int>>("slice"); // start and end; empty: the whole file
+    QTest::addColumn<int>("width");
+    // Per channel, per column: (x, lowest, x, highest) as offsets from the centre line.
+    QTest::addColumn<QList<QList<QLine>>>("columns");
+    QTest::addColumn<bool>("hidden"); // the point samples miss the highest value
+    using L = QList<QLine>;
+    // 12 frames in 3 twips: points read frames 0, 4, 8, 11; the spike at 2 and the dip at 5
+    // fall between them. The end point is held to frame 11, so the column before it ends at 10.
+    QTest::newRow("spike between point samples")
+        << 1 << 16 << QList<int>{0, 100, 30000, 300, 400, -20000, 600, 700, 800, 900, 1000, 1100}
+        << QList<int>{} << 3
+        << QList<L>{{{0, 0, 0, 30000}, {1, -20000, 1, 700}, {2, 800, 2, 1000}, {3, 1100, 3, 1100}}}
+        << true;
+    // 4 frames in 6 twips: k = 2, points read frames 0, 1, 3, 3; frame 2 only in a column.
+    QTest::newRow("fewer frames than twips")
+        << 1 << 16 << QList<int>{10, -500, 700, 20} << QList<int>{} << 6
+        << QList<L>{{{0, 10, 0, 10}, {2, -500, 2, 700}, {4, 20, 4, 20}, {6, 20, 6, 20}}} << true;
+    QTest::newRow("8-bit stereo")
+        << 2 << 8 << QList<int>{128, 128, 255, 0, 0, 255, 130, 100, 140, 90, 120, 95}
+        << QList<int>{} << 2
+        << QList<L>{{{0, -128, 0, 127}, {1, 2, 1, 12}, {2, -8, 2, -8}},
+                    {{0, -128, 0, 127}, {1, -38, 1, -28}, {2, -33, 2, -33}}}
+        << true;
+    // One frame per twip: every line is a point of Traces, drawn from it to itself.
+    QTest::newRow("one frame per column")
+        << 2 << 16 << QList<int>{5, -5, 6, -6, 7, -7, 8, -8} << QList<int>{0, 3} << 3
+        << QList<L>{{{0, 5, 0, 5}, {1, 6, 1, 6}, {2, 7, 2, 7}, {3, 8, 3, 8}},
+                    {{0, -5, 0, -5}, {1, -6, 1, -6}, {2, -7, 2, -7}, {3, -8, 3, -8}}}
+        << false;
+    // Frames 2..7 in 3 twips, the end point on frame 8; the loud frames outside stay out.
+    QTest::newRow("slice inside a longer file")
+        << 1 << 16 << QList<int>{9000, 9000, 1, 2, 3, 4, 5, 6, 7, 9000} << QList<int>{2, 8} << 3
+        << QList<L>{{{0, 1, 0, 2}, {1, 3, 1, 4}, {2, 5, 2, 6}, {3, 7, 3, 7}}} << false;
+}
+
+void TestPlotGeometry::envelope()
+{
+    QFETCH(int, channels);
+    QFETCH(int, bits);
+    QFETCH(QList<int>, raw);
+    QFETCH(QList<int>, slice);
+    QFETCH(int, width);
+    QFETCH(QList<QList<QLine>>, columns);
+    QFETCH(bool, hidden);
+    LoadedWave w;
+    Fill(w, channels, bits, raw);
+    if (!slice.isEmpty()) {
+        w.SliceStart = slice[0];
+        w.SliceEnd = slice[1];
+    }
+    const int height = HeightFor(channels, bits);
+    const QList<PlotGeometry::Envelope> envelopes = PlotGeometry::Envelopes(w, width, height);
+    const QList<PlotGeometry::Trace> traces = PlotGeometry::Traces(w, width, height);
+    QCOMPARE(envelopes.size(), columns.size());
+    for (qsizetype c = 0; c < envelopes.size(); ++c) {
+        const int centre = traces[c].first().y();
+        QList<QLine> offsets;
+        for (const QLine& l : envelopes[c])
+            offsets << l.translated(0, -centre);
+        QCOMPARE(offsets, columns[c]);
+        // Every point of Traces lies on the column at its x.
+        QCOMPARE(traces[c].size(), offsets.size() + 1);
+        for (qsizetype j = 0; j < offsets.size(); ++j) {
+            const QPoint p = traces[c][j + 1] - QPoint(0, centre);
+            QVERIFY(p.x() == offsets[j].x1() && offsets[j].y1() <= p.y() &&
+                    p.y() <= offsets[j].y2());
+        }
+        // The highest value reached by a point sample, and by a column.
+        int points = std::numeric_limits<int>::min();
+        for (qsizetype j = 1; j < traces[c].size(); ++j)
+            points = std::max(points, traces[c][j].y() - centre);
+        int lines = std::numeric_limits<int>::min();
+        for (const QLine& l : offsets)
+            lines = std::max(lines, l.y2());
+        QCOMPARE(points < lines, hidden);
     }
 }
 
