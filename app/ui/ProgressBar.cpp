@@ -9,6 +9,13 @@ ProgressBar::ProgressBar(QWidget* parent) : QProgressBar(parent)
     setTextVisible(false);
 }
 
+void ProgressBar::SetText(const QString& text)
+{
+    setFormat(text);
+    setTextVisible(!text.isEmpty());
+    repaint();
+}
+
 void ProgressBar::SetValue(double value)
 {
     m_value = std::clamp(value, 0.0, 100.0);

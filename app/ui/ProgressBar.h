@@ -11,6 +11,8 @@ public:
     explicit ProgressBar(QWidget* parent = nullptr);
     void SetValue(double value); // clamped to 0..100, repainted at once
     double Value() const { return m_value; }
+    // A text shown over the bar (the times of a download); empty shows none.
+    void SetText(const QString& text);
 
 private:
     double m_value = 0.0;

@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 
 bool UnitWindow::Open(const TestWav& wav)
 {
@@ -21,6 +23,17 @@ void UnitWindow::AttachCom1(const QString& link)
     m_f.settings->SaveRegSetting(AppState::AppTitle, QStringLiteral("Ports"),
                                  QStringLiteral("COM1"), link);
     m_f.state.ComPortNum = 1;
+}
+
+QPair<QString, qint64> UnitWindow::Status()
+{
+    static const QRegularExpression times(
+        QStringLiteral(R"( Sent (\d+)(?: of \d+)? bytes in \d+:\d\d(?:, \d+ bytes/s)?\.)"));
+    QString text = Controls().txtErr->toPlainText();
+    const QRegularExpressionMatch m = times.match(text);
+    if (!m.hasMatch())
+        return {text, -1};
+    return {text.remove(m.capturedStart(), m.capturedLength()), m.captured(1).toLongLong()};
 }
 
 QList<bool> UnitWindow::States()

@@ -33,6 +33,9 @@ public:
     void Answer(std::initializer_list<int> a) { m_f.toolkit.msgBoxAnswers.append(QList<int>(a)); }
     // Buttons 0..4 and the COM menu enabled, the progress bar shown, TransferBusy.
     QList<bool> States();
+    // The status line without the download's closing times ("Sent N bytes in m:ss, R bytes/s."),
+    // and the bytes that sentence names as sent (-1: no such sentence).
+    QPair<QString, qint64> Status();
     // Makes the simulator's link the device of COM1 and selects COM1.
     void AttachCom1(const QString& link);
 

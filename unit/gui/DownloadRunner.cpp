@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
 
 const QString DownloadRunner::DownloadingText = QStringLiteral("Downloading wave file.");
 const QString DownloadRunner::CompletedText = QStringLiteral("Transfer completed.");
@@ -55,8 +56,14 @@ std::optional<UnitSession::Result> DownloadRunner::Run(WaveDestination dest)
                      [this](double percent) { ShowProgress(percent); });
     QObject::connect(&m_session, &UnitSession::finished, &watch,
                      [&result](UnitSession::Command, UnitSession::Result r) { result = r; });
+    QTimer seconds(&watch);
+    QObject::connect(&seconds, &QTimer::timeout, &watch, [this] { ShowTimes(); });
+    seconds.start(1000);
     m_session.startDownload(std::move(download));
+    m_elapsed.start();
+    m_clock.emplace(m_session.plannedBytes(), m_session.lineRate(), 0);
     m_session.waitUntilIdle();
+    seconds.stop();
     const UnitSession::Result end = result.value_or(UnitSession::Result::Failed);
     ShowEnd(end, copyName);
     return end;
@@ -79,11 +86,19 @@ void DownloadRunner::ShowProgress(double percent)
 {
     m_c.ProgressBar1->SetValue(percent);
     m_c.txt_Xfred->setText(QString::number(m_session.framesSent()));
+    ShowTimes();
+}
+
+void DownloadRunner::ShowTimes()
+{
+    if (m_clock)
+        m_c.ProgressBar1->SetText(m_clock->update(m_session.sentBytes(), m_elapsed.elapsed()));
 }
 
 void DownloadRunner::ShowEnd(UnitSession::Result result, const QString& copyName)
 {
     m_c.ProgressBar1->hide();
+    m_c.ProgressBar1->SetText(QString());
     QString status = FailedText;
     if (result == UnitSession::Result::Confirmed)
         status = CompletedText;
@@ -94,6 +109,10 @@ void DownloadRunner::ShowEnd(UnitSession::Result result, const QString& copyName
     // The frames the line took: all of them unless the download stopped or failed.
     m_c.txt_Xfred->setText(QString::number(m_session.framesSent()));
     // The copy holds what left, by the same count as the bar.
+    if (m_clock)
+        status += QLatin1Char(' ') + m_clock->finish(m_session.sentBytes(), m_elapsed.elapsed()) +
+                  QLatin1Char('.');
+    m_clock.reset();
     if (const auto failed = CopyFile::WriteCopyFile(copyName, m_session.sentStream()))
         status += QLatin1Char(' ') + *failed;
     m_c.txtErr->setPlainText(status);
