@@ -71,3 +71,28 @@ std::vector<double> LoadedWave::FirstChannelValues(qint32 start, qint32 count) c
         values[static_cast<size_t>(i)] = FirstChannel(start + i);
     return values;
 }
+
+bool LoadedWave::StorePcm16(const std::vector<qint16>& samples, int channels, quint32 rate)
+{
+    const qint64 bytes = qint64(samples.size()) * 2;
+    const qint64 frames = channels > 0 ? qint64(samples.size()) / channels : 0;
+    SampleBuffer buffer;
+    if (channels < 1 || frames > 0x7FFFFFFF || bytes > 0xFFFFFFFFLL || !buffer.allocate(bytes))
+        return false;
+    for (size_t i = 0; i < samples.size(); ++i) // little-endian, as in a WAV file
+        qToLittleEndian(samples[i], buffer.data() + 2 * i);
+    SampleData = std::move(buffer);
+    Format = WaveFormat{};
+    Format.FormatTag = 1;
+    Format.Channels = quint16(channels);
+    Format.SampleRate = rate;
+    Format.BlockAlign = quint16(channels * 2);
+    Format.ByteRate = rate * Format.BlockAlign;
+    Format.BitsPerSample = 16;
+    DataSize = quint32(bytes);
+    SampleCount = qint32(frames);
+    SliceStart = 0;
+    SliceEnd = qint32(frames);
+    FileOpen = true;
+    return true;
+}

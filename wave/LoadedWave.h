@@ -36,6 +36,11 @@ public:
     // FirstChannel of the count frames from start on, read once (what a download sends).
     std::vector<double> FirstChannelValues(qint32 start, qint32 count) const;
 
+    // Replaces the contents with interleaved 16-bit frames: format tag 1, `rate` per second, the
+    // slice the whole wave, FileOpen true. False, the wave left as it was, when they cannot be
+    // held.
+    bool StorePcm16(const std::vector<qint16>& samples, int channels, quint32 rate);
+
 private:
     double sample16(qint32 n, int byteInFrame) const;
     double sample8(qint32 n, int byteInFrame) const;

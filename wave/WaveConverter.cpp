@@ -60,36 +60,6 @@ QString SubtypeName(int format)
     }
 }
 
-// Fills the loaded wave from interleaved 16-bit frames.
-bool Store(const std::vector<qint16>& samples, int channels, quint32 rate, LoadedWave& out)
-{
-    const qint64 bytes = qint64(samples.size()) * 2;
-    const qint64 frames = qint64(samples.size()) / channels;
-    if (frames > 0x7FFFFFFF || bytes > 0xFFFFFFFFLL)
-        return false;
-    SampleBuffer buffer;
-    if (!buffer.allocate(bytes))
-        return false;
-    for (size_t i = 0; i < samples.size(); ++i) { // little-endian, as in a WAV file
-        buffer.data()[2 * i] = uchar(quint16(samples[i]) & 0xFF);
-        buffer.data()[2 * i + 1] = uchar(quint16(samples[i]) >> 8);
-    }
-    out.SampleData = std::move(buffer);
-    out.Format = WaveFormat{};
-    out.Format.FormatTag = 1;
-    out.Format.Channels = quint16(channels);
-    out.Format.SampleRate = rate;
-    out.Format.BlockAlign = quint16(channels * 2);
-    out.Format.ByteRate = rate * out.Format.BlockAlign;
-    out.Format.BitsPerSample = 16;
-    out.DataSize = quint32(bytes);
-    out.SampleCount = qint32(frames);
-    out.SliceStart = 0;
-    out.SliceEnd = qint32(frames);
-    out.FileOpen = true;
-    return true;
-}
-
 QString Described(const SF_INFO& info)
 {
     return QStringLiteral("%1, %2 samples/s, %3 channel%4")
@@ -168,7 +138,23 @@ WaveConverter::Result WaveConverter::Convert(const QString& path, quint32 rate, 
         if (!last && progress && !progress(info.frames > 0 ? double(read) / info.frames : 0.0))
             return {false, true, QStringLiteral("Conversion cancelled.")};
     }
-    if (!Store(samples, channels, rate, out))
+    if (!out.StorePcm16(samples, channels, rate))
         return {false, false, QStringLiteral("the converted sound is too large")};
     return {true, false, {}};
+}
+
+std::vector<double> WaveConverter::Resample(const std::vector<double>& samples, double fromRate,
+                                            double toRate)
+{
+    if (fromRate <= 0 || toRate <= 0 || samples.empty())
+        return {};
+    std::vector<double> out(size_t(std::llround(double(samples.size()) * toRate / fromRate)));
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    size_t done = 0;
+    const soxr_error_t error =
+        soxr_oneshot(fromRate, toRate, 1, samples.data(), samples.size(), nullptr, out.data(),
+                     out.size(), &done, &io, &quality, nullptr);
+    out.resize(error ? 0 : done);
+    return out;
 }
