@@ -18,22 +18,13 @@ Q_DECLARE_METATYPE(Mode)
 
 namespace {
 
-// Runs of (count, magnitude), alternating in sign like sound.
+// Runs of (count, magnitude) of a 500 Hz square wave: every sample of a run counts as sound.
 std::vector<double> Runs(std::initializer_list<std::pair<int, double>> runs)
 {
     std::vector<double> out;
     for (auto [count, magnitude] : runs)
         for (int i = 0; i < count; ++i)
-            out.push_back(out.size() % 2 ? -magnitude : magnitude);
-    return out;
-}
-
-// A 500 Hz square wave at half scale: every sample is sound, so trimming keeps it whole.
-std::vector<double> Square(int length)
-{
-    std::vector<double> out(static_cast<size_t>(length));
-    for (int i = 0; i < length; ++i)
-        out[size_t(i)] = (i / 8) % 2 ? -0.5 : 0.5;
+            out.push_back((out.size() / 8) % 2 ? -magnitude : magnitude);
     return out;
 }
 
@@ -124,7 +115,7 @@ void TestChannelId::fitting()
     QFETCH(QString, error);
     ChannelIdComposer::Input in;
     in.mode = mode;
-    in.phrases[0] = Square(length);
+    in.phrases[0] = Runs({{length, 0.5}});
     in.fits[0] = fit;
     in.levelPercent = 50;
     const ChannelIdComposer::Result r = ChannelIdComposer::compose(in);
