@@ -5,7 +5,7 @@ set -euo pipefail
 
 build_pkgs=(build-essential cmake ninja-build pkg-config libgl-dev
             qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-multimedia-dev
-            libsndfile1-dev libsoxr-dev libxcb1-dev)
+            libsndfile1-dev libsoxr-dev libespeak-ng-dev libxcb1-dev)
 test_pkgs=(espeak-ng sox pulseaudio-utils procps xvfb openbox qt6-qpa-plugins)
 # A private PulseAudio server runs the playback tests, unless PipeWire is the sound server: then
 # its own pulse server is used (pulseaudio would conflict with pipewire-audio and remove it).

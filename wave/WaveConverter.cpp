@@ -142,3 +142,19 @@ WaveConverter::Result WaveConverter::Convert(const QString& path, quint32 rate, 
         return {false, false, QStringLiteral("the converted sound is too large")};
     return {true, false, {}};
 }
+
+std::vector<double> WaveConverter::Resample(const std::vector<double>& samples, double fromRate,
+                                            double toRate)
+{
+    if (fromRate <= 0 || toRate <= 0 || samples.empty())
+        return {};
+    std::vector<double> out(size_t(std::llround(double(samples.size()) * toRate / fromRate)));
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    size_t done = 0;
+    const soxr_error_t error =
+        soxr_oneshot(fromRate, toRate, 1, samples.data(), samples.size(), nullptr, out.data(),
+                     out.size(), &done, &io, &quality, nullptr);
+    out.resize(error ? 0 : done);
+    return out;
+}

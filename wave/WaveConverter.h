@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class LoadedWave;
 
@@ -32,6 +33,11 @@ public:
     // refuses, or a rate other than 8000, 44100 and 48000) and libsndfile can read it; nullopt
     // when the file loads as it is or cannot be converted either.
     static std::optional<QString> Offer(const QString& path, quint32 rate);
+
+    // Samples resampled from `fromRate` to `toRate` per second by libsoxr at high quality, its
+    // filter's delay removed: size · toRate / fromRate of them, rounded. Empty for rates <= 0.
+    static std::vector<double> Resample(const std::vector<double>& samples, double fromRate,
+                                        double toRate);
 
     // What the file holds in words ("µ-law, 22050 samples/s, 1 channel"); empty if unreadable.
     static QString Describe(const QString& path);
