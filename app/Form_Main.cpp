@@ -19,6 +19,7 @@
 #include "unit/gui/UnitController.h"
 #include "wave/LoadedWave.h"
 #include "wave/gui/Form_Wave.h"
+#include "wave/gui/PreviewController.h"
 #include "wave/gui/WaveController.h"
 
 #include <QAction>
@@ -59,8 +60,10 @@ Form_Main::Form_Main(Toolkit& toolkit, AppState& state, RegEdit& settings, Insta
     m_serialCtl = new SerialController(m_c, m_state, m_toolkit, m_settings, this);
     m_waveCtl = new WaveController(m_c, m_state, *m_wave, m_toolkit, *this, this);
     m_unitCtl = new UnitController(m_c, m_state, *m_wave, m_toolkit, *m_serialCtl, this);
+    m_previewCtl = new PreviewController(m_c, m_state, *m_wave, m_toolkit, *m_waveCtl, *this, this);
     WireButtons();
     WireMenus();
+    WireSound();
     WireTimers();
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -109,6 +112,20 @@ void Form_Main::WireMenus()
     connect(m_c.mnuLineLog, &QAction::triggered, this, &Form_Main::mnuLineLog_Click);
     connect(m_c.mnu_about, &QAction::triggered, this, &Form_Main::mnu_about_Click);
     connect(m_c.mnu_Pelorin_help, &QAction::triggered, this, &Form_Main::mnu_Pelorin_help_Click);
+}
+
+void Form_Main::WireSound()
+{
+    PreviewController* p = m_previewCtl;
+    connect(m_c.mnuSound, &QMenu::aboutToShow, p, &PreviewController::UpdateMenu);
+    connect(m_c.mnu_Sound_PlayAsUnit, &QAction::triggered, p, &PreviewController::PlayAsUnit);
+    connect(m_c.mnu_Sound_PlayLoop, &QAction::triggered, p, &PreviewController::PlayLoop);
+    connect(m_c.mnu_Sound_Loop, &QAction::triggered, p, &PreviewController::ShowLoopWindow);
+    connect(m_c.mnu_Sound_Envelope, &QAction::toggled, p, &PreviewController::EnvelopeToggled);
+    // After the unit controller's own handlers: the check follows the slice and the destination.
+    connect(m_waveCtl, &WaveController::sliceUpdated, p, &PreviewController::Recheck);
+    for (QRadioButton* option : m_c.opt_Wav_type)
+        connect(option, &QRadioButton::clicked, p, &PreviewController::Recheck);
 }
 
 void Form_Main::WireTimers()

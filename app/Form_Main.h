@@ -13,6 +13,7 @@ class Form_Wave;
 class InstanceGuard;
 class LineLogWindow;
 class LoadedWave;
+class PreviewController;
 class RegEdit;
 class SerialController;
 class Toolkit;
@@ -45,6 +46,7 @@ public:
     WaveController& WaveCtl() { return *m_waveCtl; }
     SerialController& SerialCtl() { return *m_serialCtl; }
     UnitController& UnitCtl() { return *m_unitCtl; }
+    PreviewController& PreviewCtl() { return *m_previewCtl; }
     Form_Wave* PlotWindow() const;
     Form_Help* HelpWindow() const { return m_helpWindow; }
     FrmSplash2* Splash() const { return m_splash; }
@@ -57,6 +59,7 @@ protected:
 private:
     void WireButtons();
     void WireMenus();
+    void WireSound();
     void WireTimers();
     void ClearDisplays();
     void RestoreSavedPort();
@@ -79,6 +82,7 @@ private:
     SerialController* m_serialCtl = nullptr;
     WaveController* m_waveCtl = nullptr;
     UnitController* m_unitCtl = nullptr;
+    PreviewController* m_previewCtl = nullptr;
     QPointer<Form_Help> m_helpWindow;
     QPointer<FrmSplash2> m_splash;
     QPointer<LineLogWindow> m_lineLog;

@@ -96,6 +96,13 @@ QScrollBar* MakeScroll(QWidget& parent, const char* name, int l, int t, int w, i
     return bar;
 }
 
+QAction* AddItem(QMenu& menu, const char* name, const char* caption)
+{
+    QAction* item = menu.addAction(QString::fromUtf8(caption));
+    item->setObjectName(QLatin1String(name));
+    return item;
+}
+
 QTimer* MakeTimer(QMainWindow& window, const char* name, int intervalMs, bool enabled)
 {
     auto* timer = new QTimer(&window);
@@ -242,8 +249,18 @@ void MainWindowDesign::BuildMenus(QMainWindow& window, MainControls& c)
     c.mnu_File_SaveConverted = c.mnuFile->addAction(QStringLiteral("Save Converted As…"));
     c.mnu_File_SaveConverted->setObjectName(QStringLiteral("mnu_File_SaveConverted"));
     c.mnu_File_SaveConverted->setEnabled(false);
+    c.mnu_File_Compose = AddItem(*c.mnuFile, "mnu_File_Compose", "Compose Channel ID…");
     c.mnuExit = c.mnuFile->addAction(QStringLiteral("Exit"));
     c.mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+    c.mnuSound = bar->addMenu(QStringLiteral("&Sound"));
+    c.mnuSound->setObjectName(QStringLiteral("mnuSound"));
+    c.mnu_Sound_PlayAsUnit = AddItem(*c.mnuSound, "mnu_Sound_PlayAsUnit", "Play As Unit");
+    c.mnu_Sound_PlayLoop = AddItem(*c.mnuSound, "mnu_Sound_PlayLoop", "Play Loop");
+    c.mnu_Sound_Loop = AddItem(*c.mnuSound, "mnu_Sound_Loop", "Pink File Loop…");
+    c.mnuSound->addSeparator();
+    c.mnu_Sound_Envelope = AddItem(*c.mnuSound, "mnu_Sound_Envelope", "Plot Envelope");
+    c.mnu_Sound_Envelope->setCheckable(true);
 
     c.mnuCOM = bar->addMenu(QStringLiteral("COM"));
     c.mnuCOM->setObjectName(QStringLiteral("mnuCOM"));

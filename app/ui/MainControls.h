@@ -59,7 +59,13 @@ struct MainControls
     QMenu* mnuFile = nullptr;
     QAction* mnu_File_Open = nullptr;
     QAction* mnu_File_SaveConverted = nullptr; // "Save Converted As…", once a file was converted
+    QAction* mnu_File_Compose = nullptr;       // "Compose Channel ID…": the composer window
     QAction* mnuExit = nullptr;
+    QMenu* mnuSound = nullptr;
+    QAction* mnu_Sound_PlayAsUnit = nullptr; // the slice encoded and decoded as the unit plays it
+    QAction* mnu_Sound_PlayLoop = nullptr;   // the Pink File preview round and round until Stop
+    QAction* mnu_Sound_Loop = nullptr;       // "Pink File Loop…": the loop's check and fitting
+    QAction* mnu_Sound_Envelope = nullptr;   // checked: the plot shows min/max columns
     QMenu* mnuCOM = nullptr;
     std::array<QAction*, 13> mnuCOMsel{}; // the listed ports, indices 1 to 12; 0 stays empty
     QAction* mnuLineLog = nullptr;        // "Line Log", below the port items

@@ -103,7 +103,7 @@ void TestMainStartup::windowDesign()
     QStringList titles;
     for (QAction* top : w.menuBar()->actions())
         titles << top->text();
-    QCOMPARE(titles, (QStringList{"&File", "COM", "&Help"}));
+    QCOMPARE(titles, (QStringList{"&File", "&Sound", "COM", "&Help"}));
     QCOMPARE(c.mnuCOM->actions().size(), 14); // the port items, a separator, "Line Log"
     QCOMPARE(c.mnuCOM->actions().last(), c.mnuLineLog);
     QVERIFY(!w.Wave().FileOpen);

@@ -5,6 +5,7 @@
 #include "wave/LoadedWave.h"
 
 #include <QCloseEvent>
+#include <QLocale>
 #include <QPainter>
 #include <QPolygon>
 
@@ -27,7 +28,31 @@ void Form_Wave::DrawWaves()
     const QSize outer = OuterTwips();
     m_drawnFor = outer;
     m_traces = PlotGeometry::Traces(m_wave, outer.width(), outer.height());
+    m_envelopes = m_envelope ? PlotGeometry::Envelopes(m_wave, outer.width(), outer.height())
+                             : QList<PlotGeometry::Envelope>{};
+    // Labels about an inch apart.
+    m_ruler = SliceTimes::rulerFor(m_wave.SliceStart, qint64(m_wave.SliceEnd) - m_wave.SliceStart,
+                                   m_wave.FileOpen ? m_wave.Format.SampleRate : 0, outer.width(),
+                                   1440, QLocale());
     update();
+}
+
+void Form_Wave::SetEnvelope(bool on)
+{
+    m_envelope = on;
+    DrawWaves();
+}
+
+void Form_Wave::PaintRuler(QPainter& painter)
+{
+    painter.setPen(QPen(palette().color(QPalette::Mid), 0));
+    const int bottom = height() - 1;
+    const int textTop = bottom - 6 - painter.fontMetrics().height();
+    for (const SliceTimes::Tick& tick : m_ruler.ticks) {
+        const int x = Toolkit::TwipsToPixelsX(tick.x);
+        painter.drawLine(x, bottom - 5, x, bottom);
+        painter.drawText(QPoint(x + 2, textTop + painter.fontMetrics().ascent()), tick.text);
+    }
 }
 
 void Form_Wave::SetPlayCursor(qint64 frame)
@@ -73,6 +98,7 @@ void Form_Wave::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     PaintMarks(painter);
+    PaintRuler(painter);
     if (m_traces.isEmpty())
         return;
     // Twips to pixels, at the scale the rest of the program converts with.
@@ -81,6 +107,11 @@ void Form_Wave::paintEvent(QPaintEvent*)
     pen.setCosmetic(true); // one pixel wide whatever the scale
     pen.setWidth(1);
     painter.setPen(pen);
+    if (m_envelope) {
+        for (const PlotGeometry::Envelope& columns : m_envelopes)
+            painter.drawLines(columns);
+        return;
+    }
     for (const PlotGeometry::Trace& trace : m_traces)
         painter.drawPolyline(QPolygon(trace));
 }

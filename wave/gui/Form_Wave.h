@@ -1,6 +1,7 @@
 #pragma once
 
 #include "wave/PlotGeometry.h"
+#include "wave/SliceTimes.h"
 
 #include <QWidget>
 
@@ -24,6 +25,13 @@ public:
     void SetPlayCursor(qint64 frame);
     // Marks both ends of the slice as a loop's seam with the jump's figure (empty: no mark).
     void SetLoopSeam(const QString& jump);
+    // Draws min/max columns instead of point samples (which stay the default), so a peak
+    // between two points of a long slice shows.
+    void SetEnvelope(bool on);
+    bool Envelope() const { return m_envelope; }
+    // The time ruler of the last DrawWaves, in seconds of the file, along the bottom edge.
+    const SliceTimes::Ruler& Ruler() const { return m_ruler; }
+    qint64 PlayCursorFrame() const { return m_cursor; }
 
 Q_SIGNALS:
     void closed();
@@ -37,6 +45,9 @@ protected:
 private:
     const LoadedWave& m_wave;
     QList<PlotGeometry::Trace> m_traces;
+    QList<PlotGeometry::Envelope> m_envelopes; // only while the envelope is shown
+    SliceTimes::Ruler m_ruler;
+    bool m_envelope = false;
     QSize m_drawnFor; // the outer size in twips of the last DrawWaves
     qint64 m_cursor = -1;
     QString m_seam;
@@ -44,4 +55,5 @@ private:
     // The x in pixels of a frame of the slice, as the traces place it.
     int PixelX(qint64 frame) const;
     void PaintMarks(QPainter& painter);
+    void PaintRuler(QPainter& painter);
 };

@@ -12,6 +12,7 @@
 #include "wave/LoadedWave.h"
 #include "wave/RateCheck.h"
 #include "wave/SliceMath.h"
+#include "wave/SliceTimes.h"
 #include "wave/WaveConverter.h"
 #include "wave/WaveFileReader.h"
 #include "wave/WaveFileWriter.h"
@@ -24,6 +25,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -68,6 +70,12 @@ void WaveController::Command1_Click()
         m_state.WaveFileName = *chosen;
     if (m_state.WaveFileName == QLatin1String("*.wav"))
         return;
+    OpenPath(m_state.WaveFileName);
+}
+
+void WaveController::OpenPath(const QString& path)
+{
+    m_state.WaveFileName = path;
     m_c.Text1->setText(m_state.WaveFileName);
     // The sound is read from the loaded samples in place: it ends before they are replaced.
     m_c.Timer1->stop();
@@ -155,6 +163,29 @@ void WaveController::ConvertLoaded(quint32 rate)
         m_plot->DrawWaves();
 }
 
+void WaveController::ReplaceLoaded(const std::vector<double>& mono, quint32 rate,
+                                   const QString& notice)
+{
+    m_c.Timer1->stop();
+    m_playback->ClosePlayback();
+    std::vector<qint16> pcm(mono.size());
+    std::transform(mono.begin(), mono.end(), pcm.begin(), [](double x) {
+        return qint16(std::clamp<double>(std::nearbyint(x * 32768.0), -32768.0, 32767.0));
+    });
+    if (!m_wave.Store16(pcm, 1, rate)) {
+        m_toolkit.MsgBox(QStringLiteral("The sound is too large to hold."));
+        return;
+    }
+    m_c.HScroll1->setValue(0);
+    m_c.HScroll2->setValue(1000);
+    m_c.txtRate->setText(NumberText::Plain(rate));
+    m_c.txt_Bits->setText(NumberText::Plain(16));
+    m_c.txt_Chan->setText(NumberText::Plain(1));
+    m_c.mnu_File_SaveConverted->setEnabled(true);
+    UpdateSlice();
+    m_c.txtErr->setPlainText(notice);
+}
+
 void WaveController::SaveConvertedAs()
 {
     const QFileInfo source(m_state.WaveFileName);
@@ -231,7 +262,20 @@ void WaveController::UpdateSlice()
     if (m_plot)
         m_plot->DrawWaves();
     m_c.txt_Xfr_Siz->setText(NumberText::Str(qint64(m_wave.SliceEnd) - m_wave.SliceStart));
+    ShowTimes();
     Q_EMIT sliceUpdated();
+}
+
+void WaveController::ShowTimes()
+{
+    const SliceTimes::Texts t = SliceTimes::sliceTexts(m_wave, QLocale());
+    const bool open = m_wave.FileOpen;
+    m_c.HScroll1->setToolTip(
+        open ? QStringLiteral("Start %1 (frame %2)").arg(t.start).arg(m_wave.SliceStart)
+             : QString());
+    m_c.HScroll2->setToolTip(
+        open ? QStringLiteral("End %1 (frame %2)").arg(t.end).arg(m_wave.SliceEnd) : QString());
+    m_c.txt_Xfr_Siz->setToolTip(open ? QStringLiteral("Length %1").arg(t.length) : QString());
 }
 
 void WaveController::btn_View_Click()

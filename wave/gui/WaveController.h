@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 struct AppState;
 struct MainControls;
 class Form_Wave;
@@ -32,6 +34,12 @@ public:
     void Command1_Click(); // the open command
     // Replaces the loaded wave by its conversion to 16-bit PCM at rate, the slice kept in time.
     void ConvertLoaded(quint32 rate);
+    // Replaces the loaded wave by a mono 16-bit sound made from it (a fitted or cross-faded
+    // loop), the slice the whole of it; notice goes to the status line. Saved with Save
+    // Converted As…; the file on disk is unchanged.
+    void ReplaceLoaded(const std::vector<double>& mono, quint32 rate, const QString& notice);
+    // Opens a WAV file by name as the open command does after its dialog.
+    void OpenPath(const QString& path);
     // File > Save Converted As…: the converted sound as a WAV file, beside the source by default.
     void SaveConvertedAs();
     void HScroll1_Change();
@@ -60,6 +68,8 @@ private:
     void CheckRate();
     void PlacePlotBelowMain(double heightFactor);
     void PlotClosed();
+    // The slice in seconds as the sliders' and the size box's tooltips.
+    void ShowTimes();
 
     MainControls& m_c;
     AppState& m_state;
