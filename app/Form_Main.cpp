@@ -103,6 +103,7 @@ void Form_Main::WireMenus()
     connect(m_c.mnu_File_Open, &QAction::triggered, m_waveCtl, &WaveController::Command1_Click);
     connect(m_c.mnu_File_SaveConverted, &QAction::triggered, m_waveCtl,
             &WaveController::SaveConvertedAs);
+    connect(m_c.mnu_File_Compose, &QAction::triggered, m_waveCtl, &WaveController::ShowComposer);
     connect(m_c.mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(m_c.mnuCOM, &QMenu::aboutToShow, m_serialCtl, &SerialController::mnuCOM_Click);
     for (int i = 1; i <= 12; ++i) {

@@ -6,6 +6,7 @@
 #include "tests/wave/OpenInWindow.h"
 #include "tests/wave/SinkRecorder.h"
 #include "wave/LoadedWave.h"
+#include "wave/gui/Form_Compose.h"
 #include "wave/gui/Form_Loop.h"
 #include "wave/gui/Form_Wave.h"
 #include "wave/gui/PreviewController.h"
@@ -65,6 +66,7 @@ private slots:
     void playAsUnit();
     void loopUntilStop();
     void loopWindow();
+    void composedChannelId();
 };
 
 void TestSoundMenu::playAsUnit_data()
@@ -168,6 +170,26 @@ void TestSoundMenu::loopWindow()
     press("Fit to 131072");
     QCOMPARE(w.Wave().SampleCount, 131072);
     QVERIFY2(texts().contains("131072 samples, fits the loop"), qPrintable(texts()));
+}
+
+// What the composer hands over is opened as the loaded wave, with Channel ID chosen.
+void TestSoundMenu::composedChannelId()
+{
+    MainWindowFixture f;
+    Form_Main& w = f.Create();
+    w.Controls().mnu_File_Compose->trigger();
+    Form_Compose* composer = w.WaveCtl().Composer();
+    QVERIFY(composer && composer->isVisible());
+    const QString path = f.dir.filePath("channel-id.wav");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(WavBuilder::pcm({.bits = 16}, QByteArray(2 * 131072, '\0')));
+    file.close();
+    Q_EMIT composer->useAsChannelId(path);
+    QCOMPARE(w.Controls().Text1->text(), path);
+    QCOMPARE(w.Wave().SampleCount, 131072);
+    QVERIFY(w.Controls().opt_Wav_type[1]->isChecked());
+    QCOMPARE(w.Controls().btn_snd_ST_ID[0]->text(), "Send Channel ID");
 }
 
 QTEST_MAIN(TestSoundMenu)

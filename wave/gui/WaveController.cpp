@@ -16,6 +16,7 @@
 #include "wave/WaveConverter.h"
 #include "wave/WaveFileReader.h"
 #include "wave/WaveFileWriter.h"
+#include "wave/gui/Form_Compose.h"
 #include "wave/gui/Form_Wave.h"
 #include "wave/gui/PlayCursor.h"
 #include "wave/gui/Playback.h"
@@ -161,6 +162,20 @@ void WaveController::ConvertLoaded(quint32 rate)
     m_state.RateUnsupported = !isRateSupported(rate);
     if (m_plot)
         m_plot->DrawWaves();
+}
+
+void WaveController::ShowComposer()
+{
+    if (!m_composer) {
+        m_composer = new Form_Compose(m_toolkit, &m_main);
+        connect(m_composer, &Form_Compose::useAsChannelId, this, [this](const QString& path) {
+            OpenPath(path);
+            if (m_wave.FileOpen)
+                m_c.opt_Wav_type[size_t(DestChannelID - 1)]->click();
+        });
+    }
+    m_composer->show();
+    m_composer->raise();
 }
 
 void WaveController::ReplaceLoaded(const std::vector<double>& mono, quint32 rate,

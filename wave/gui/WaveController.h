@@ -7,6 +7,7 @@
 
 struct AppState;
 struct MainControls;
+class Form_Compose;
 class Form_Wave;
 class LoadedWave;
 class Playback;
@@ -40,6 +41,10 @@ public:
     void ReplaceLoaded(const std::vector<double>& mono, quint32 rate, const QString& notice);
     // Opens a WAV file by name as the open command does after its dialog.
     void OpenPath(const QString& path);
+    // File > Compose Channel ID…: the composer window; its result is opened as the loaded wave
+    // with Channel ID chosen.
+    void ShowComposer();
+    Form_Compose* Composer() const { return m_composer; }
     // File > Save Converted As…: the converted sound as a WAV file, beside the source by default.
     void SaveConvertedAs();
     void HScroll1_Change();
@@ -77,6 +82,7 @@ private:
     Toolkit& m_toolkit;
     QWidget& m_main;
     Form_Wave* m_plot = nullptr;
+    Form_Compose* m_composer = nullptr;
     Playback* m_playback = nullptr;
     PlayCursor* m_cursor = nullptr;
 };
