@@ -59,13 +59,24 @@ const QString& StartError()
     return error;
 }
 
+// A voice by its name or file, or else by a language the voice list names ("en-gb"), which the
+// engine only finds by its properties.
+bool SelectVoice(const QByteArray& voice)
+{
+    if (espeak_ng_SetVoiceByName(voice.constData()) == ENS_OK)
+        return true;
+    espeak_VOICE wanted{};
+    wanted.languages = voice.constData();
+    return espeak_ng_SetVoiceByProperties(&wanted) == ENS_OK;
+}
+
 // The engine's own samples (16-bit at its rate), or the error.
 SpeechSynth::Speech Synthesize(const QByteArray& text, const QByteArray& voice, int wpm, int& rate)
 {
     const std::lock_guard<std::mutex> lock(EngineLock());
     if (!StartError().isEmpty())
         return {{}, StartError()};
-    if (espeak_ng_SetVoiceByName(voice.constData()) != ENS_OK)
+    if (!SelectVoice(voice))
         return {{},
                 QStringLiteral("There is no speech voice \"%1\".").arg(QString::fromUtf8(voice))};
     std::vector<short> spoken;
