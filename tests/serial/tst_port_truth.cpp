@@ -45,16 +45,13 @@ enum Setup
     OwnLockFile,
     ActiveConsole,
     KernelLineConsole,
-    NoEntry,
-    Gone,
-    RegularFile,
-    DevNull,
     NoRight
 };
 
 struct Access
 {
     Setup setup;
+    QString entry;   // COM1's device: "tty" a link to the pseudo-terminal, "plain" a file here
     QString how;     // of the hold found; empty: not held
     QString program; // the holder's program, as the system tells it
     int number;      // of the control's open
@@ -115,21 +112,21 @@ void TestPortTruth::access_data()
     QTest::addColumn<Access>("a");
     const auto row = [](const char* name, const Access& a) { QTest::newRow(name) << a; };
     const int inUse = CommError::PortInUse, notSerial = CommError::NotSerialDevice;
-    row("free", {Free, {}, {}, CommError::Success});
-    row("flock by another program", {FlockChild, "flock", "flock", inUse}); // not its child
-    row("exclusive mode, also for the superuser", {Exclusive, "exclusive mode", "", inUse});
+    row("free", {Free, "tty", {}, {}, CommError::Success});
+    row("flock by another program", {FlockChild, "tty", "flock", "flock", inUse}); // not its child
+    row("exclusive mode, also for the superuser", {Exclusive, "tty", "exclusive mode", "", inUse});
     row("live lock file under another name of the device",
-        {LiveLockFile, "lock file", "sleep", inUse});
-    row("lock file of a process that is gone", {DeadLockFile, {}, {}, CommError::Success});
+        {LiveLockFile, "tty", "lock file", "sleep", inUse});
+    row("lock file of a process that is gone", {DeadLockFile, "tty", {}, {}, CommError::Success});
     row("lock file naming this process, which does not hold the port",
-        {OwnLockFile, {}, {}, CommError::Success});
-    row("named as active console", {ActiveConsole, {}, {}, notSerial});
-    row("console= on the kernel command line", {KernelLineConsole, {}, {}, notSerial});
-    row("no entry", {NoEntry, {}, {}, CommError::InvalidPort});
-    row("device gone", {Gone, {}, {}, CommError::InvalidPort});
-    row("regular file", {RegularFile, {}, {}, notSerial});
-    row("no terminal", {DevNull, {}, {}, notSerial});
-    row("no right to open it", {NoRight, {}, {}, CommError::PermissionDenied});
+        {OwnLockFile, "tty", {}, {}, CommError::Success});
+    row("named as active console", {ActiveConsole, "tty", {}, {}, notSerial});
+    row("console= on the kernel command line", {KernelLineConsole, "tty", {}, {}, notSerial});
+    row("no entry", {Free, "", {}, {}, CommError::InvalidPort});
+    row("device gone", {Free, "gone", {}, {}, CommError::InvalidPort});
+    row("regular file", {Free, "plain", {}, {}, notSerial});
+    row("no terminal", {Free, "/dev/null", {}, {}, notSerial});
+    row("no right to open it", {NoRight, "tty", {}, {}, CommError::PermissionDenied});
 }
 
 // Who holds the device as PortHolder finds it; whether the port table numbers it (never the
@@ -138,11 +135,10 @@ void TestPortTruth::access_data()
 void TestPortTruth::access()
 {
     QFETCH(Access, a);
-    const QString alias = device("by-id-link"); // the device checked under another name
+    const QString alias = device("tty"); // the device checked under another name
     const QString tty = m_ptys.back()->slavePath();
     const QString lock = m_dir->filePath("LCK.." + tty.mid(5).replace('/', '_'));
     const QByteArray name = QFile::encodeName(tty.mid(5));
-    QString entry = alias;
     QProcess child; // "flock" is util-linux flock(1)
     int exclusiveFd = -1;
     qint64 lockPid = 0;
@@ -171,18 +167,6 @@ void TestPortTruth::access()
     case KernelLineConsole:
         writeFile(m_dir->filePath("cmdline"), "quiet console=" + name + ",115200n8 panic=1");
         break;
-    case NoEntry:
-        entry.clear();
-        break;
-    case Gone:
-    case RegularFile:
-        entry = m_dir->filePath("plain");
-        if (a.setup == RegularFile)
-            writeFile(entry, "plain");
-        break;
-    case DevNull:
-        entry = "/dev/null";
-        break;
     case NoRight:
         if (::geteuid() == 0)
             QSKIP("the superuser opens any device");
@@ -200,7 +184,10 @@ void TestPortTruth::access()
     const bool console = a.setup == ActiveConsole || a.setup == KernelLineConsole;
     QCOMPARE(m_table->registerDevices(candidates({tty})), QList<int>{console ? 0 : 1});
     const PortHolder::Hold hold = PortHolder({m_dir->path()}).check(alias);
-    const CommError opened = open(entry);
+    writeFile(m_dir->filePath("plain"), "plain");
+    const QString entry = a.entry == "tty" ? alias : a.entry;
+    const CommError opened =
+        open(entry.isEmpty() || entry.contains('/') ? entry : m_dir->filePath(entry));
     if (exclusiveFd >= 0)
         ::close(exclusiveFd);
     child.kill();

@@ -78,21 +78,18 @@ private:
 
 void TestSerialLink::attach(SerialRig& r, const QString& ports)
 {
+    QVERIFY(QFile(r.dir.filePath("file")).open(QIODevice::WriteOnly)); // what "file" names
     for (const QString& part : ports.split(' ', Qt::SkipEmptyParts)) {
         const QString kind = part.section(':', 1);
         for (int n : numbers(part.section(':', 0, 0))) {
-            if (kind == "null")
-                r.attach(n, "/dev/null");
-            else if (kind == "gone" || kind == "file")
-                r.attach(n, r.dir.filePath(kind));
-            else
+            if (kind == "pty" || kind == "held")
                 r.attachPty(n);
-            if (kind == "file")
-                QFile(r.dir.filePath(kind)).open(QIODevice::WriteOnly);
-            if (kind == "held")
-                m_holder.start("flock", {r.ptys.back()->slavePath(), "sleep", "30"});
-            if (kind == "held")
-                QTRY_VERIFY(PortHolder().check(r.ptys.back()->slavePath()).held);
+            else
+                r.attach(n, kind == "null" ? QString("/dev/null") : r.dir.filePath(kind));
+        }
+        if (kind == "held") {
+            m_holder.start("flock", {r.ptys.back()->slavePath(), "sleep", "30"});
+            QTRY_VERIFY(PortHolder().check(r.ptys.back()->slavePath()).held);
         }
     }
 }
