@@ -209,9 +209,8 @@ void TestSerialLink::newDeviceListedWithItsFacts()
     r.ctl->DetermineValidPorts();
     QCOMPARE(SerialRig::visibleItems(r.c), QStringList({"COM1| 1", "COM2| 2"}));
     QVERIFY(r.c.mnuCOM->toolTipsVisible());
-    QCOMPARE(r.c.mnuCOMsel[2]->toolTip(), adapter.slavePath() +
-                                              "\nFT232R USB UART\nUSB "
-                                              "0403:6001\nSerial number A10K5XYZ");
+    const QString facts("\nFT232R USB UART\nUSB 0403:6001\nSerial number A10K5XYZ");
+    QCOMPARE(r.c.mnuCOMsel[2]->toolTip(), adapter.slavePath() + facts);
 }
 
 void TestSerialLink::sendIntoSlowPeer()
@@ -267,7 +266,7 @@ void TestSerialLink::linesDroppedBeforeReopen()
     PtyPair& pty = r.openPty(5);
     r.actions.clear();
     r.ctl->StartCom();
-    QCOMPARE(pty.lineFormat(), QString("9600,1"));
+    QCOMPARE(pty.lineFormat(), QString("9600,1")); // the line at the unit's rate, one stop bit
     // DTR and RTS dropped, then the port closed, before it is opened again once.
     using A = SerialControl::LineAction;
     QCOMPARE(r.actions.mid(0, 3), QList<A>({A::DtrOff, A::RtsOff, A::Closed}));
