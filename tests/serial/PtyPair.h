@@ -5,6 +5,7 @@
 
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 // A pseudo-terminal: the test keeps the master side, the code under test opens the slave path.
@@ -58,6 +59,19 @@ public:
             out.append(buffer, n);
         }
         return out;
+    }
+
+    // The rate and stop bits the terminal side is set to, as "9600,1": a pseudo-terminal keeps
+    // them as its user sets them (parity and data bits it holds at none and 8), and its master
+    // reads them. Rates other than 9600 read as -1.
+    QString lineFormat() const
+    {
+        termios t{};
+        if (::tcgetattr(m_master, &t) != 0)
+            return {};
+        return QStringLiteral("%1,%2")
+            .arg(::cfgetospeed(&t) == B9600 ? 9600 : -1)
+            .arg(t.c_cflag & CSTOPB ? 2 : 1);
     }
 
 private:

@@ -1,7 +1,9 @@
-// Who holds a port: other programs' flocks, exclusive mode and lock files (stale ones ignored and
-// removed), Pelorin's own hold, the kernel console and the seventeenth device.
+// Which ports may be numbered and opened, and who holds one: other programs' flocks, exclusive
+// mode and lock files (stale ones ignored and removed), Pelorin's own hold, the kernel console,
+// paths that are no serial device, the numbers the port table gives and the seventeenth device.
 #include "app/settings/RegEdit.h"
 #include "serial/ConsoleDevices.h"
+#include "serial/DeviceAccess.h"
 #include "serial/PortHolder.h"
 #include "serial/PortTable.h"
 #include "serial/SerialControl.h"
@@ -12,33 +14,26 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-class TestPortTruth : public QObject
-{
-    Q_OBJECT
-private slots:
-    void holds_data();
-    void holds();
-    void ownHoldSeenByOthers();
-    void consoleNeverNumberedOrOpened_data();
-    void consoleNeverNumberedOrOpened();
-    void seventeenthDeviceIsTold();
+namespace {
 
-private:
-    // A child that runs until the test ends; "flock" is util-linux flock(1).
-    static bool start(QProcess& child, const QStringList& command)
-    {
-        child.start(command[0], command.mid(1));
-        return child.waitForStarted(5000);
-    }
-    static void writeFile(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-};
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QList<PortCandidate> candidates(const QStringList& paths)
+{
+    QList<PortCandidate> list;
+    for (const QString& path : paths)
+        list.emplaceBack().systemLocation = path;
+    return list;
+}
 
 enum Setup
 {
@@ -47,144 +42,224 @@ enum Setup
     Exclusive,
     LiveLockFile,
     DeadLockFile,
-    OwnLockFile
+    OwnLockFile,
+    ActiveConsole,
+    KernelLineConsole,
+    NoRight
 };
 
-void TestPortTruth::holds_data()
+struct Access
 {
-    QTest::addColumn<int>("setup");
-    QTest::addColumn<QString>("how"); // empty: not held
-    QTest::addColumn<QStringList>("programs");
-    QTest::newRow("free") << int(Free) << QString() << QStringList{};
-    QTest::newRow("flock by another program")
-        << int(FlockChild) << "flock" << QStringList{"flock"}; // the lock's owner, not its child
-    QTest::newRow("exclusive mode, also for the superuser")
-        << int(Exclusive) << "exclusive mode" << QStringList{""};
-    QTest::newRow("live lock file under another name of the device")
-        << int(LiveLockFile) << "lock file" << QStringList{"sleep"};
-    QTest::newRow("lock file of a process that is gone")
-        << int(DeadLockFile) << QString() << QStringList{};
-    QTest::newRow("lock file naming this process, which does not hold the port")
-        << int(OwnLockFile) << QString() << QStringList{};
+    Setup setup;
+    QString entry;   // COM1's device: "tty" a link to the pseudo-terminal, "plain" a file here
+    QString how;     // of the hold found; empty: not held
+    QString program; // the holder's program, as the system tells it
+    int number;      // of the control's open
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Access)
+
+class TestPortTruth : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void access_data();
+    void access();
+    void ownHoldSeenByOthers();
+    void numberKeptAcrossRunsAndReplugging();
+    void seventeenthDeviceIsTold();
+    void permissionTextNamesGroup();
+
+private:
+    // COM1 of a fresh port table leads to path; the control looks for holds in the test's folder.
+    CommError open(const QString& path)
+    {
+        m_store->SaveRegSetting("App", "Ports", "COM1", path);
+        m_control->setHolder(PortHolder({m_dir->path()}));
+        return m_control->setPortOpen(true);
+    }
+    // A link standing in for a device node: it leads to a pseudo-terminal of its own.
+    QString device(const QString& name)
+    {
+        const QString path = m_dir->filePath(name);
+        return QFile::link(m_ptys.emplace_back(std::make_unique<PtyPair>())->slavePath(), path)
+                   ? path
+                   : QString();
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::vector<std::unique_ptr<PtyPair>> m_ptys;
+    std::unique_ptr<RegEdit> m_store;
+    std::unique_ptr<PortTable> m_table;
+    std::unique_ptr<SerialControl> m_control;
+};
+
+void TestPortTruth::init()
+{
+    m_control.reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_ptys.clear();
+    m_store = std::make_unique<RegEdit>(m_dir->filePath("registry.ini"));
+    m_table = std::make_unique<PortTable>(*m_store, "App", m_dir->filePath("by-id"));
+    m_control = std::make_unique<SerialControl>(m_table.get());
 }
 
-void TestPortTruth::holds()
+void TestPortTruth::access_data()
 {
-    QFETCH(int, setup);
-    QFETCH(QString, how);
-    QFETCH(QStringList, programs);
-    QTemporaryDir dir;
-    PtyPair pty;
-    const QString alias = dir.filePath("by-id-link"); // the device checked under another name
-    QVERIFY(QFile::link(pty.slavePath(), alias));
-    const QString lock = dir.filePath("LCK.." + pty.slavePath().mid(5).replace('/', '_'));
-    QProcess child;
+    QTest::addColumn<Access>("a");
+    const auto row = [](const char* name, const Access& a) { QTest::newRow(name) << a; };
+    const int inUse = CommError::PortInUse, notSerial = CommError::NotSerialDevice;
+    row("free", {Free, "tty", {}, {}, CommError::Success});
+    row("flock by another program", {FlockChild, "tty", "flock", "flock", inUse}); // not its child
+    row("exclusive mode, also for the superuser", {Exclusive, "tty", "exclusive mode", "", inUse});
+    row("live lock file under another name of the device",
+        {LiveLockFile, "tty", "lock file", "sleep", inUse});
+    row("lock file of a process that is gone", {DeadLockFile, "tty", {}, {}, CommError::Success});
+    row("lock file naming this process, which does not hold the port",
+        {OwnLockFile, "tty", {}, {}, CommError::Success});
+    row("named as active console", {ActiveConsole, "tty", {}, {}, notSerial});
+    row("console= on the kernel command line", {KernelLineConsole, "tty", {}, {}, notSerial});
+    row("no entry", {Free, "", {}, {}, CommError::InvalidPort});
+    row("device gone", {Free, "gone", {}, {}, CommError::InvalidPort});
+    row("regular file", {Free, "plain", {}, {}, notSerial});
+    row("no terminal", {Free, "/dev/null", {}, {}, notSerial});
+    row("no right to open it", {NoRight, "tty", {}, {}, CommError::PermissionDenied});
+}
+
+// Who holds the device as PortHolder finds it; whether the port table numbers it (never the
+// kernel console); and the control's open of COM1: refused with the failure number that says
+// why, naming the hold, or done.
+void TestPortTruth::access()
+{
+    QFETCH(Access, a);
+    const QString alias = device("tty"); // the device checked under another name
+    const QString tty = m_ptys.back()->slavePath();
+    const QString lock = m_dir->filePath("LCK.." + tty.mid(5).replace('/', '_'));
+    const QByteArray name = QFile::encodeName(tty.mid(5));
+    QProcess child; // "flock" is util-linux flock(1)
     int exclusiveFd = -1;
     qint64 lockPid = 0;
-    qint64 holderPid = 0;
-    if (setup == FlockChild) {
-        QVERIFY(start(child, {"flock", pty.slavePath(), "sleep", "30"}));
-        holderPid = child.processId();
-        QTRY_VERIFY(PortHolder({dir.path()}).check(alias).held);
-    } else if (setup == Exclusive) {
-        exclusiveFd = ::open(QFile::encodeName(pty.slavePath()), O_RDWR | O_NOCTTY);
+    switch (a.setup) {
+    case FlockChild:
+        child.start("flock", {tty, "sleep", "30"});
+        QTRY_VERIFY(PortHolder({m_dir->path()}).check(alias).held);
+        break;
+    case Exclusive:
+        exclusiveFd = ::open(QFile::encodeName(tty), O_RDWR | O_NOCTTY);
         QVERIFY(exclusiveFd >= 0 && ::ioctl(exclusiveFd, TIOCEXCL) == 0);
-    } else if (setup == LiveLockFile || setup == DeadLockFile) {
-        QVERIFY(start(child, {"sleep", setup == LiveLockFile ? "30" : "0"}));
+        break;
+    case LiveLockFile:
+    case DeadLockFile:
+        child.start("sleep", {a.setup == LiveLockFile ? "30" : "0"});
+        QVERIFY(child.waitForStarted(5000));
         lockPid = child.processId();
-        if (setup == DeadLockFile)
-            QVERIFY(child.waitForFinished(5000));
-    } else if (setup == OwnLockFile) {
+        QVERIFY(a.setup == LiveLockFile || child.waitForFinished(5000));
+        break;
+    case OwnLockFile:
         lockPid = ::getpid();
+        break;
+    case ActiveConsole:
+        writeFile(m_dir->filePath("active"), "tty0 " + name + "\n");
+        break;
+    case KernelLineConsole:
+        writeFile(m_dir->filePath("cmdline"), "quiet console=" + name + ",115200n8 panic=1");
+        break;
+    case NoRight:
+        if (::geteuid() == 0)
+            QSKIP("the superuser opens any device");
+        QVERIFY(::chmod(QFile::encodeName(tty).constData(), 0) == 0);
+        break;
+    case Free:
+        break;
     }
     if (lockPid)
         writeFile(lock, QByteArray::number(lockPid).rightJustified(10, ' ') + '\n');
-    const PortHolder::Hold hold = PortHolder({dir.path()}).check(alias);
+    const qint64 holderPid = a.setup == FlockChild ? child.processId() : lockPid;
+    m_table->setConsoleDevices(
+        ConsoleDevices({m_dir->filePath("active"), m_dir->filePath("cmdline"),
+                        m_dir->filePath("no-console"), "/dev"}));
+    const bool console = a.setup == ActiveConsole || a.setup == KernelLineConsole;
+    QCOMPARE(m_table->registerDevices(candidates({tty})), QList<int>{console ? 0 : 1});
+    const PortHolder::Hold hold = PortHolder({m_dir->path()}).check(alias);
+    writeFile(m_dir->filePath("plain"), "plain");
+    const QString entry = a.entry == "tty" ? alias : a.entry;
+    const CommError opened =
+        open(entry.isEmpty() || entry.contains('/') ? entry : m_dir->filePath(entry));
     if (exclusiveFd >= 0)
         ::close(exclusiveFd);
-    QCOMPARE(hold.held, !how.isEmpty());
-    QVERIFY2(hold.how.startsWith(how), qPrintable(hold.how));
-    if (hold.held) {
-        QVERIFY2(programs.contains(hold.program), qPrintable(hold.text(alias)));
-        if (lockPid || holderPid)
-            QCOMPARE(hold.pid, lockPid ? lockPid : holderPid);
-    }
-    QCOMPARE(QFile::exists(lock), setup == LiveLockFile); // stale ones are removed
     child.kill();
     child.waitForFinished(5000);
+    QCOMPARE(hold.held, !a.how.isEmpty());
+    QVERIFY2(hold.how.startsWith(a.how), qPrintable(hold.how));
+    QVERIFY2(opened.number == a.number, qPrintable(opened.description));
+    QCOMPARE(m_control->PortOpen(), a.number == CommError::Success);
+    if (hold.held) {
+        QCOMPARE(hold.program, a.program);
+        QVERIFY2(opened.description.contains(hold.how), qPrintable(opened.description));
+        if (holderPid)
+            QCOMPARE(hold.pid, holderPid);
+    }
+    QCOMPARE(QFile::exists(lock), a.setup == LiveLockFile); // stale ones are removed
 }
 
 void TestPortTruth::ownHoldSeenByOthers()
 {
     // While Pelorin has the port open, a program that uses flock finds it busy; then free.
-    QTemporaryDir dir;
-    PtyPair pty;
-    RegEdit store(dir.filePath("registry.ini"));
-    PortTable table(store, "App");
-    store.SaveRegSetting("App", "Ports", "COM2", pty.slavePath());
-    SerialControl control(&table);
-    control.setCommPort(2);
+    const QString tty = m_ptys.emplace_back(std::make_unique<PtyPair>())->slavePath();
     const auto flockExit = [&] {
-        return QProcess::execute("flock", {"-n", "-E", "9", pty.slavePath(), "true"});
+        return QProcess::execute("flock", {"-n", "-E", "9", tty, "true"});
     };
-    QVERIFY(control.setPortOpen(true).ok());
+    QVERIFY(open(tty).ok());
     QCOMPARE(flockExit(), 9);
-    control.setPortOpen(false);
+    m_control->setPortOpen(false);
     QCOMPARE(flockExit(), 0);
 }
 
-void TestPortTruth::consoleNeverNumberedOrOpened_data()
+void TestPortTruth::numberKeptAcrossRunsAndReplugging()
 {
-    QTest::addColumn<QByteArray>("active");
-    QTest::addColumn<QByteArray>("commandLine"); // %1: the pseudo-terminal's name under /dev
-    QTest::addColumn<bool>("console");
-    QTest::newRow("named as active console") << QByteArray("tty0 %1\n") << QByteArray() << true;
-    QTest::newRow("console= on the command line")
-        << QByteArray("tty0\n") << QByteArray("quiet console=%1,115200n8 panic=1") << true;
-    QTest::newRow("named nowhere") << QByteArray("tty0\n") << QByteArray("console=tty0") << false;
-}
-
-void TestPortTruth::consoleNeverNumberedOrOpened()
-{
-    QFETCH(QByteArray, active);
-    QFETCH(QByteArray, commandLine);
-    QFETCH(bool, console);
-    QTemporaryDir dir;
-    PtyPair pty;
-    const QByteArray name = QFile::encodeName(pty.slavePath().mid(5));
-    writeFile(dir.filePath("active"), active.replace("%1", name));
-    writeFile(dir.filePath("cmdline"), commandLine.replace("%1", name));
-    RegEdit store(dir.filePath("registry.ini"));
-    PortTable table(store, "App");
-    table.setConsoleDevices(ConsoleDevices(
-        {dir.filePath("active"), dir.filePath("cmdline"), dir.filePath("no-console"), "/dev"}));
-    PortCandidate candidate;
-    candidate.systemLocation = pty.slavePath();
-    QCOMPARE(table.registerDevices({candidate}), QList<int>{console ? 0 : 1});
-    store.SaveRegSetting("App", "Ports", "COM5", pty.slavePath()); // an entry made by hand
-    SerialControl control(&table);
-    control.setCommPort(5);
-    QCOMPARE(control.setPortOpen(true).number,
-             console ? int(CommError::NotSerialDevice) : int(CommError::Success));
-    QCOMPARE(control.PortOpen(), !console);
+    const QString byId = m_dir->filePath("by-id");
+    QVERIFY(QDir().mkpath(byId));
+    const QString other = device("ttyUSB0"), first = device("ttyUSB1");
+    const QString link = byId + "/usb-FTDI_FT232R_A1B2-if00-port0";
+    QVERIFY(QFile::link(first, link));
+    QCOMPARE(m_table->registerDevices(candidates({other, first})), (QList<int>{1, 2}));
+    QCOMPARE(m_table->devicePath(2), link); // kept by its stable name
+    // Unplugged, then plugged back in under another node name; the next run lists it first.
+    QVERIFY(QFile::remove(first) && QFile::remove(link));
+    const QString again = device("ttyUSB7");
+    QVERIFY(QFile::link(again, link));
+    PortTable next(*m_store, "App", byId);
+    QCOMPARE(next.registerDevices(candidates({again, other})), (QList<int>{2, 1}));
+    QCOMPARE(next.details(2).resolvedPath, QFileInfo(again).canonicalFilePath());
 }
 
 void TestPortTruth::seventeenthDeviceIsTold()
 {
-    QTemporaryDir dir;
-    PtyPair pty;
-    RegEdit store(dir.filePath("registry.ini"));
     for (int n = 1; n <= 16; ++n)
-        store.SaveRegSetting("App", "Ports", PortTable::valueName(n),
-                             "/dev/taken" + QString::number(n));
-    PortTable table(store, "App");
-    PortCandidate candidate;
-    candidate.systemLocation = pty.slavePath();
-    QCOMPARE(table.registerDevices({candidate}), QList<int>{0});
-    const auto notice = table.takeNotice();
-    QVERIFY(notice && notice->contains(pty.slavePath()) && notice->contains("forget"));
-    QCOMPARE(table.registerDevices({candidate}), QList<int>{0});
-    QVERIFY(!table.takeNotice()); // told once
+        m_store->SaveRegSetting("App", "Ports", PortTable::valueName(n),
+                                "/dev/taken" + QString::number(n));
+    const QString tty = m_ptys.emplace_back(std::make_unique<PtyPair>())->slavePath();
+    QCOMPARE(m_table->registerDevices(candidates({tty})), QList<int>{0});
+    const auto notice = m_table->takeNotice();
+    QVERIFY(notice && notice->contains(tty) && notice->contains("forget"));
+    QCOMPARE(m_table->registerDevices(candidates({tty})), QList<int>{0});
+    QVERIFY(!m_table->takeNotice()); // told once
+}
+
+void TestPortTruth::permissionTextNamesGroup()
+{
+    const QString path = device("ttyFake");
+    const group* g = ::getgrnam("dialout");
+    QVERIFY(g || (g = ::getgrgid(::getegid())));
+    const QString name = QString::fromLocal8Bit(g->gr_name);
+    if (::chown(QFile::encodeName(path).constData(), -1, g->gr_gid) != 0)
+        QSKIP("cannot give the file the group");
+    const QString text = DeviceAccess::permissionText(path);
+    for (const QString& part : {path, "\"" + name + "\"", "sudo usermod -aG " + name + " $USER"})
+        QVERIFY2(text.contains(part), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestPortTruth)

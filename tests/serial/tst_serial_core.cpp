@@ -1,64 +1,45 @@
-// The serial link without a window: the settings store, and the serial-port control over a real
-// pseudo-terminal attached through the port table.
+// The serial link without a window: the settings store, the serial-port control receiving over a
+// real pseudo-terminal, the cutting of replies into lines, the reply box's length and the line
+// events.
 #include "app/settings/RegEdit.h"
-#include "serial/DeviceAccess.h"
 #include "serial/LineErrorCounters.h"
 #include "serial/LineEventText.h"
+#include "serial/LineSettings.h"
 #include "serial/PortTable.h"
+#include "serial/ReplyAssembler.h"
 #include "serial/SerialControl.h"
 #include "tests/serial/PtyPair.h"
 
 #include <QFile>
+#include <QMetaEnum>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <grp.h>
 #include <unistd.h>
+
+using Lines = QList<QByteArray>;
 
 class TestSerialCore : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void composePath_data();
     void composePath();
-    void firstRunWritesEmptyDefault();
     void failedWriteKeepsStore_data();
     void failedWriteKeepsStore();
-    void inputKeepsEveryByte();
-    void numberKeptAcrossRunsAndReplugging();
-    void permissionTextNamesGroup();
+    void receive();
+    void replyLines_data();
+    void replyLines();
+    void replyBox_data();
+    void replyBox();
+    void lineSettings_data();
+    void lineSettings();
     void lineEvents();
 
 private:
-    // A link standing in for a device node: it leads to a pseudo-terminal of its own.
-    QString device(const QString& name)
-    {
-        const QString path = m_dir->filePath(name);
-        return QFile::link(m_ptys.emplace_back(std::make_unique<PtyPair>())->slavePath(), path)
-                   ? path
-                   : QString();
-    }
-    static QList<PortCandidate> candidates(const QStringList& paths)
-    {
-        QList<PortCandidate> list;
-        for (const QString& path : paths)
-            list.emplaceBack().systemLocation = path;
-        return list;
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<RegEdit> m_store;
-    std::vector<std::unique_ptr<PtyPair>> m_ptys;
+    QTemporaryDir m_dir;
 };
-
-void TestSerialCore::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_store = std::make_unique<RegEdit>(m_dir->filePath("registry.ini"));
-}
 
 void TestSerialCore::composePath_data()
 {
@@ -79,32 +60,17 @@ void TestSerialCore::composePath()
     QCOMPARE(RegEdit::ComposePath(parts[0], parts[1], parts[2]), expected);
 }
 
-void TestSerialCore::firstRunWritesEmptyDefault()
-{
-    QCOMPARE(m_store->GetRegSetting("Pelorin142E", "FormInit", "ComPort", ""), QString());
-    // The value exists now: an independent reader of the file sees it, empty.
-    QSettings file(m_dir->filePath("registry.ini"), QSettings::IniFormat);
-    const QString key("HKEY_LOCAL_MACHINE/SOFTWARE/Telquin/Pelorin142E/FormInit/ComPort");
-    QVERIFY(file.contains(key));
-    QCOMPARE(file.value(key).toString(), QString());
-    // A later read with another default gets the stored empty text, not the default.
-    QCOMPARE(m_store->GetRegSetting("Pelorin142E", "FormInit", "ComPort", "7"), QString());
-}
-
 void TestSerialCore::failedWriteKeepsStore_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("kept"); // what reads return after the failed write
     QTest::addColumn<QString>("reason");
-    QTest::newRow("parent is a file") << "parent file"
-                                      << "dflt"
-                                      << "cannot create the folder";
-    QTest::newRow("read-only directory") << "read-only dir"
-                                         << " 3"
-                                         << "Permission denied";
-    QTest::newRow("immutable file") << "immutable"
-                                    << " 3"
-                                    << "read-only";
+    const auto row = [](const char* name, const char* how, const char* kept, const char* reason) {
+        QTest::newRow(name) << QString(how) << QString(kept) << QString(reason);
+    };
+    row("parent is a file", "parent file", "dflt", "cannot create the folder");
+    row("read-only directory", "read-only dir", " 3", "Permission denied");
+    row("immutable file", "immutable", " 3", "read-only");
 }
 
 void TestSerialCore::failedWriteKeepsStore()
@@ -112,7 +78,8 @@ void TestSerialCore::failedWriteKeepsStore()
     QFETCH(QString, how);
     QFETCH(QString, kept);
     QFETCH(QString, reason);
-    const QString parent = m_dir->filePath("parent"), file = parent + "/registry.ini";
+    const QString parent = m_dir.filePath(QTest::currentDataTag());
+    const QString file = parent + "/registry.ini";
     if (how == "parent file") {
         QVERIFY(QFile(parent).open(QIODevice::WriteOnly));
     } else {
@@ -146,18 +113,27 @@ void TestSerialCore::failedWriteKeepsStore()
     QVERIFY(!toldAgain); // a store that stays unwritable is told once
 }
 
-void TestSerialCore::inputKeepsEveryByte()
+void TestSerialCore::receive()
 {
-    // Every byte value arrives unchanged and in order, at most InputLen bytes per Input.
+    // The receive event comes once RThreshold bytes wait, not one byte later; every byte value
+    // arrives unchanged and in order, at most InputLen bytes per Input.
     PtyPair pty;
-    PortTable table(*m_store, "App", m_dir->filePath("by-id"));
+    RegEdit store(m_dir.filePath("registry.ini"));
+    store.SaveRegSetting("App", "Ports", "COM3", pty.slavePath());
+    PortTable table(store, "App", m_dir.filePath("by-id"));
     SerialControl control(&table);
-    m_store->SaveRegSetting("App", "Ports", "COM3", pty.slavePath());
+    QList<qint16> events;
+    connect(&control, &SerialControl::OnComm, this, [&] { events << control.CommEvent(); });
     control.setCommPort(3);
+    QVERIFY(control.setRThreshold(11).ok() && control.setInputLen(100).ok());
     QVERIFY(control.setPortOpen(true).ok() && control.PortOpen());
-    QCOMPARE(control.setInputLen(100).number, 0);
     const QByteArray all = PtyPair::allByteValues();
-    QVERIFY(pty.write(all));
+    QVERIFY(pty.write(all.left(10)));
+    QTRY_COMPARE(control.InBufferCount(), qint16(10));
+    QVERIFY(events.isEmpty()); // the arrival has been handled: its event would have come with it
+    QVERIFY(pty.write(all.mid(10, 1)));
+    QTRY_COMPARE(events, QList<qint16>{SerialControl::EvReceive});
+    QVERIFY(pty.write(all.mid(11)));
     QTRY_COMPARE(control.InBufferCount(), qint16(256));
     QCOMPARE(control.Input(), all.left(100));
     QCOMPARE(control.Input(), all.mid(100, 100));
@@ -165,36 +141,94 @@ void TestSerialCore::inputKeepsEveryByte()
     QCOMPARE(control.Input(), QByteArray());
 }
 
-void TestSerialCore::numberKeptAcrossRunsAndReplugging()
+void TestSerialCore::replyLines_data()
 {
-    const QString byId = m_dir->filePath("by-id");
-    QVERIFY(QDir().mkpath(byId));
-    const QString other = device("ttyUSB0"), first = device("ttyUSB1");
-    const QString link = byId + "/usb-FTDI_FT232R_A1B2-if00-port0";
-    QVERIFY(QFile::link(first, link));
-    PortTable table(*m_store, "App", byId);
-    QCOMPARE(table.registerDevices(candidates({other, first})), (QList<int>{1, 2}));
-    QCOMPARE(table.devicePath(2), link); // kept by its stable name
-    // Unplugged, then plugged back in under another node name; the next run lists it first.
-    QVERIFY(QFile::remove(first) && QFile::remove(link));
-    const QString again = device("ttyUSB7");
-    QVERIFY(QFile::link(again, link));
-    PortTable next(*m_store, "App", byId);
-    QCOMPARE(next.registerDevices(candidates({again, other})), (QList<int>{2, 1}));
-    QCOMPARE(next.details(2).resolvedPath, QFileInfo(again).canonicalFilePath());
+    QTest::addColumn<Lines>("arrivals"); // added to the buffer one at a time, cut after each
+    QTest::addColumn<Lines>("lines");
+    QTest::addColumn<QByteArray>("rest"); // left in the buffer
+    QTest::newRow("line split across arrivals")
+        << Lines{"OV16 V0116 ab", "cdefghijkl\r\n"} << Lines{"OV16 V0116 abcdefghijkl"}
+        << QByteArray("\n");
+    QTest::newRow("two lines in one arrival, the LF after a CR leads the next")
+        << Lines{"QXBSQXERA\r\nQXBCQXERR\r\n"} << Lines{"QXBSQXERA", " QXBCQXERR"}
+        << QByteArray("\n");
+    QTest::newRow("lone CRs make no line")
+        << Lines{"\rQXBSQXERA\r", "\r"} << Lines{"QXBSQXERA"} << QByteArray();
+    QTest::newRow("bytes without CR stay")
+        << Lines{"0123456789AB"} << Lines{} << QByteArray("0123456789AB");
+    QTest::newRow("every byte value but CR and LF unchanged")
+        << Lines{QByteArray("\x00\x7f\x80\xfe\xffQXPGM\r", 11)}
+        << Lines{QByteArray("\x00\x7f\x80\xfe\xffQXPGM", 10)} << QByteArray();
 }
 
-void TestSerialCore::permissionTextNamesGroup()
+void TestSerialCore::replyLines()
 {
-    const QString path = device("ttyFake");
-    const group* g = ::getgrnam("dialout");
-    QVERIFY(g || (g = ::getgrgid(::getegid())));
-    const QString name = QString::fromLocal8Bit(g->gr_name);
-    if (::chown(QFile::encodeName(path).constData(), -1, g->gr_gid) != 0)
-        QSKIP("cannot give the file the group");
-    const QString text = DeviceAccess::permissionText(path);
-    for (const QString& part : {path, "\"" + name + "\"", "sudo usermod -aG " + name + " $USER"})
-        QVERIFY2(text.contains(part), qPrintable(text));
+    QFETCH(Lines, arrivals);
+    QFETCH(Lines, lines);
+    QFETCH(QByteArray, rest);
+    QByteArray buffer;
+    Lines cut;
+    for (const QByteArray& arrival : arrivals)
+        cut += ReplyAssembler::consumeLines(buffer += arrival);
+    QCOMPARE(cut, lines);
+    QCOMPARE(buffer, rest);
+}
+
+void TestSerialCore::replyBox_data()
+{
+    QTest::addColumn<int>("before"); // characters in the box
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("kept"); // the last this many of them stay
+    QTest::newRow("just over 500, stays whole") << 500 << 46 << 546;
+    QTest::newRow("12000, cut to the last 10000") << 11000 << 1000 << 10000;
+}
+
+void TestSerialCore::replyBox()
+{
+    QFETCH(int, before);
+    QFETCH(int, added);
+    QFETCH(int, kept);
+    QString all;
+    for (int i = 0; all.size() < before + added; ++i)
+        all += QString::number(i) + ' '; // no two places alike
+    all.truncate(before + added);
+    QCOMPARE(appendToReplyBox(all.left(before), all.mid(before)), all.right(kept));
+}
+
+void TestSerialCore::lineSettings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("read"); // rate, parity, data bits, stop bits, bytes per second
+    const auto row = [](const char* name, const char* text, const char* read) {
+        QTest::newRow(name) << QString(text) << QString(read);
+    };
+    row("the unit's", "9600,N,8,1", "9600 NoParity 8 OneStop 960");
+    row("either case, blanks", " 2400 , e , 7 , 2 ", "2400 EvenParity 7 TwoStop 218.18");
+    row("odd, one and a half", "56000,o,5,1.5", "56000 OddParity 5 OneAndHalfStop 6588.2");
+    row("mark", "300,M,6,1", "300 MarkParity 6 OneStop 33.333");
+    row("space", "300,S,8,2", "300 SpaceParity 8 TwoStop 25");
+    row("three parts", "9600,N,8", "expected rate,parity,data bits,stop bits");
+    row("rate 0", "0,N,8,1", "invalid baud rate \"0\"");
+    row("parity X", "9600,X,8,1", "invalid parity \"X\"");
+    row("nine bits", "9600,N,9,1", "invalid data bits \"9\"");
+    row("three stop bits", "9600,N,8,3", "invalid stop bits \"3\"");
+}
+
+void TestSerialCore::lineSettings()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, read);
+    QString why;
+    const auto s = LineSettings::parse(text, &why);
+    const auto key = [](auto value) {
+        return QMetaEnum::fromType<decltype(value)>().valueToKey(value);
+    };
+    QCOMPARE(s ? QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(s->baudRate)
+                     .arg(key(s->parity), QString::number(s->dataBits), key(s->stopBits))
+                     .arg(s->bytesPerSecond(), 0, 'g', 5)
+               : why,
+             read);
 }
 
 void TestSerialCore::lineEvents()

@@ -39,8 +39,6 @@ private slots:
     void writeSplitAcrossReads_data();
     void writeSplitAcrossReads();
     void writeLongerThanArea();
-    void writeOverUnerasedFlashAnds();
-    void idQueryEndsOpenWrite();
     void eraseTiming();
     void hangupAfter_data();
     void hangupAfter();
@@ -51,12 +49,16 @@ void tst_UnitModel::commands_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QByteArray>("station"); // data of the last write to the Station ID area
+    QTest::addColumn<QByteArray>("flash");   // the start of that area
     QTest::addColumn<UnitModel::Settings>("settings");
     const auto row = [](const char* name, const QByteArray& in, const QByteArray& out,
-                        const QByteArray& station = {}, const UnitModel::Settings& s = {}) {
-        QTest::newRow(name) << in << out << station << s;
+                        const QByteArray& station = {}, const UnitModel::Settings& s = {},
+                        const QByteArray& flash = {}) {
+        QTest::newRow(name) << in << out << station << (flash.isNull() ? station : flash) << s;
     };
     const QByteArray pgm("QXWSQXPGM\r\n");
+    // Programming only clears bits: a second write over an unerased area ANDs into the first.
+    const QByteArray first("\xf0\x0f\x55\xaa\x81\x7e"), second("\x3c\x3c\xff\x0f\x01\xfe\x40");
     row("blank checks", "QXBSQXBCQXBP", "QXBSQXERA\r\nQXBCQXERA\r\nQXBPQXERA\r\n");
     row("erase", "QXEP", "QXEPQXERA\r\n", {}, {.eraseMs = 0});
     row("write", "QXWS\x01\x02" + Ff6, pgm, "\x01\x02");
@@ -76,6 +78,12 @@ void tst_UnitModel::commands_data()
         "B\nS",
         "QXBSQXERA\r\n");
     row("CR drops pending answer", "QXBS\r", IdLine);
+    // The ID query's 0xFF end an open write; its CR also clears the "QXPGM" still waiting.
+    row("id query ends open write", "QXWS\x11\x22\x33" + IdQuery, IdLine, "\x11\x22\x33");
+    row("write over unerased FLASH", "QXWS" + first + Ff6 + "QXWS" + second + Ff6, pgm + pgm,
+        second, {}, QByteArray("\x30\x0c\x55\x0a\x01\x7e\x40"));
+    row("erase, then write", "QXWS" + first + Ff6 + "QXES" + "QXWS" + second + Ff6,
+        pgm + "QXESQXERA\r\n" + pgm, second, {.eraseMs = 0});
     row("CR ends partial command", "QXW\rS", IdLine);
     row("status", "QXWC" + ramp(300) + Ff6 + "QXS",
         "QXWCQXPGM\r\nQXSQXSTA S=BLANK,0 C=USED,300 P=BLANK,0 RX=313\r\n");
@@ -88,12 +96,13 @@ void tst_UnitModel::commands()
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, output);
     QFETCH(QByteArray, station);
+    QFETCH(QByteArray, flash);
     QFETCH(UnitModel::Settings, settings);
     UnitModel unit(settings);
     QCOMPARE(exchange(unit, input), output);
     QVERIFY(!unit.writing());
     QCOMPARE(unit.lastWrite('S'), station);
-    QCOMPARE(unit.area('S')->contents().left(station.size() + 1), station + char(0xFF));
+    QCOMPARE(unit.area('S')->contents().left(flash.size() + 1), flash + char(0xFF));
 }
 
 void tst_UnitModel::writeSplitAcrossReads_data()
@@ -125,47 +134,11 @@ void tst_UnitModel::writeSplitAcrossReads()
 // Data beyond the area is dropped; the record of the write keeps all of it.
 void tst_UnitModel::writeLongerThanArea()
 {
-    const std::pair<char, int> areas[] = {{'S', 131072}, {'C', 131072}, {'P', 262144}};
-    for (const auto& [code, size] : areas) {
-        const QByteArray data = ramp(size + 1000);
-        const QByteArray command = "QXW" + QByteArray(1, code);
-        UnitModel unit;
-        QCOMPARE(exchange(unit, command + data + Ff6), command + "QXPGM\r\n");
-        QCOMPARE(unit.area(code)->contents(), data.left(size));
-        QCOMPARE(unit.lastWrite(code), data);
-    }
-}
-
-void tst_UnitModel::writeOverUnerasedFlashAnds()
-{
-    const QByteArray first("\xf0\x0f\x55\xaa\x81\x7e");
-    const QByteArray second("\x3c\x3c\xff\x0f\x01\xfe\x40");
-    QByteArray expected = second;
-    for (qsizetype i = 0; i < first.size(); ++i)
-        expected[i] = char(quint8(first[i]) & quint8(second[i]));
-    UnitModel unit(UnitModel::Settings{.eraseMs = 0});
-    exchange(unit, "QXWC" + first + Ff6 + "QXWC" + second + Ff6);
-    QCOMPARE(unit.area('C')->contents().left(expected.size()), expected);
-    QCOMPARE(unit.lastWrite('C'), second);
-    QCOMPARE(exchange(unit, "QXEC"), QByteArray("QXECQXERA\r\n"));
-    exchange(unit, "QXWC" + second + Ff6);
-    QCOMPARE(unit.area('C')->contents().left(second.size()), second);
-}
-
-void tst_UnitModel::idQueryEndsOpenWrite()
-{
-    const QByteArray data("\x11\x22\x33");
+    const QByteArray data = ramp(UnitModel::PinkSize + 1000);
     UnitModel unit;
-    QCOMPARE(exchange(unit, "QXWS" + data), QByteArray("QXWS"));
-    QVERIFY(unit.writing());
-    QCOMPARE(exchange(unit, IdQuery), IdLine);
-    QCOMPARE(unit.lastWrite('S'), data);
-    QVERIFY(!unit.writing());
-    QCOMPARE(exchange(unit, "QXBS"), QByteArray("QXBSQXERR\r\n"));
-    // Sent as one burst, the CR also clears the "QXPGM" still waiting.
-    UnitModel burst;
-    QCOMPARE(exchange(burst, "QXWS" + data + IdQuery), IdLine);
-    QCOMPARE(burst.lastWrite('S'), data);
+    QCOMPARE(exchange(unit, "QXWP" + data + Ff6), QByteArray("QXWPQXPGM\r\n"));
+    QCOMPARE(unit.area('P')->contents(), data.left(UnitModel::PinkSize));
+    QCOMPARE(unit.lastWrite('P'), data);
 }
 
 // The area is blank and "QXERA" sent exactly --erase-ms (2000 by default) after the command.
