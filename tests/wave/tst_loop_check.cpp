@@ -28,8 +28,7 @@ struct RulerRow
     quint32 rate;
     qint64 start, frames;
     int width, spacing;
-    double step;
-    const char* ticks; // their count, then the first and the last as "seconds@x:text"
+    const char* ruler; // "step: count", then the first and the last tick as "seconds@x:text"
 };
 
 } // namespace
@@ -47,9 +46,6 @@ private Q_SLOTS:
         const auto row = [](const char* name, Text made, const char* text) {
             QTest::newRow(name) << made << QString::fromUtf8(text);
         };
-        const auto length = [](qint64 n) {
-            return [n] { return LoopCheck::lengthText(n, kLoop); };
-        };
         const auto wrap = [](std::vector<double> loop, QLocale l) {
             return [=] { return LoopCheck::wrapText(LoopCheck::wrapOf(loop), l); };
         };
@@ -57,9 +53,6 @@ private Q_SLOTS:
         const auto seconds = [](quint32 rate, qint64 frames) {
             return [=] { return SliceTimes::seconds(frames, rate, kGerman); };
         };
-        row("length: shorter", length(120000), "120000 samples, 11072 short of 131072");
-        row("length: equal", length(kLoop), "131072 samples, fits the loop");
-        row("length: longer", length(140000), "140000 samples, 8928 over 131072");
         row("wrap: German, full scale is 0 dB", wrap({-0.5, 0.0, 0.5}, kGerman),
             "Loop jump 1,000 (0,0 dB) after sample 2, steeper than the sound");
         row("wrap: gentle", wrap({0.0, 0.5, 0.01}, kC),
@@ -94,15 +87,18 @@ private Q_SLOTS:
     void fitted_data()
     {
         QTest::addColumn<qint64>("length");
-        QTest::newRow("shorter") << qint64(120000);
-        QTest::newRow("equal") << kLoop;
-        QTest::newRow("longer") << qint64(140000);
-        QTest::newRow("empty") << qint64(0);
+        QTest::addColumn<QString>("text");
+        QTest::newRow("shorter") << qint64(120000) << "120000 samples, 11072 short of 131072";
+        QTest::newRow("equal") << kLoop << "131072 samples, fits the loop";
+        QTest::newRow("longer") << qint64(140000) << "140000 samples, 8928 over 131072";
+        QTest::newRow("empty") << qint64(0) << "0 samples, 131072 short of 131072";
     }
     // Each fit acts in its own direction only: a trim only shortens, a pad only lengthens.
     void fitted()
     {
         QFETCH(qint64, length);
+        QFETCH(QString, text);
+        QCOMPARE(LoopCheck::lengthText(length, kLoop), text);
         std::vector<double> x(static_cast<size_t>(length));
         for (size_t i = 0; i < x.size(); ++i)
             x[i] = double(i + 1) * 1e-6;
@@ -159,33 +155,28 @@ private Q_SLOTS:
         QTest::addColumn<RulerRow>("r");
         const auto row = [](const char* name, RulerRow r) { QTest::newRow(name) << r; };
         // 2.731 s over 6000 twips, 1000 apart at least: 0.455 s, so half seconds.
-        row("48000: the Pink File", {48000, 0, 131072, 6000, 1000, 0.5, "6 0@0:0.0 2.5@5493:2.5"});
+        row("48000: the Pink File", {48000, 0, 131072, 6000, 1000, "0.5: 6 0@0:0.0 2.5@5493:2.5"});
         // 0.5 s from 1 s on, 500 twips apart: 0.0417 s, so 0.05; both ends are ticks.
         row("8000: inside the file",
-            {8000, 8000, 4000, 6000, 500, 0.05, "11 1@0:1.00 1.5@6000:1.50"});
+            {8000, 8000, 4000, 6000, 500, "0.05: 11 1@0:1.00 1.5@6000:1.50"});
         // 1200 twips of 6000 for a second are exactly 0.2 s: the step is 0.2, not 0.5.
         row("44100: a step exactly nice",
-            {44100, 22050, 44100, 6000, 1200, 0.2, "5 0.6@600:0.6 1.4@5400:1.4"});
-        row("8000: tens of seconds", {8000, 0, 800000, 1000, 100, 10.0, "11 0@0:0 100@1000:100"});
-        row("48000: empty slice", {48000, 100, 0, 6000, 1000, 0.0, "0"});
+            {44100, 22050, 44100, 6000, 1200, "0.2: 5 0.6@600:0.6 1.4@5400:1.4"});
+        row("8000: tens of seconds", {8000, 0, 800000, 1000, 100, "10: 11 0@0:0 100@1000:100"});
+        row("48000: empty slice", {48000, 100, 0, 6000, 1000, "0: 0"});
     }
     void ruler()
     {
         QFETCH(RulerRow, r);
         const SliceTimes::Ruler ruler =
             SliceTimes::rulerFor(r.start, r.frames, r.rate, r.width, r.spacing, kC);
-        QVERIFY2(std::fabs(ruler.step - r.step) < 1e-12, qPrintable(QString::number(ruler.step)));
         const auto show = [](const SliceTimes::Tick& t) {
             return QStringLiteral(" %1@%2:%3").arg(t.seconds).arg(t.x).arg(t.text);
         };
-        QString ticks = QString::number(ruler.ticks.size());
+        QString text = QStringLiteral("%1: %2").arg(ruler.step).arg(ruler.ticks.size());
         if (!ruler.ticks.isEmpty())
-            ticks += show(ruler.ticks.first()) + show(ruler.ticks.last());
-        QCOMPARE(ticks, QString::fromUtf8(r.ticks));
-        for (qsizetype i = 1; i < ruler.ticks.size(); ++i) {
-            QVERIFY(ruler.ticks[i].x - ruler.ticks[i - 1].x >= r.spacing - 1); // rounding: a twip
-            QVERIFY(std::fabs(ruler.ticks[i].seconds - ruler.ticks[i - 1].seconds - r.step) < 1e-9);
-        }
+            text += show(ruler.ticks.first()) + show(ruler.ticks.last());
+        QCOMPARE(text, QString::fromUtf8(r.ruler));
     }
 };
 
