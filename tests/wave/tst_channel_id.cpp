@@ -22,11 +22,12 @@
 using Fit = ChannelIdComposer::Fit;
 using Mode = ChannelIdLayout::Mode;
 using Edits = std::initializer_list<std::pair<const char*, const char*>>;
+using RunList = std::initializer_list<std::pair<int, double>>;
 
 namespace {
 
 // Runs of (count, magnitude) of a 500 Hz square wave: every sample of a run counts as sound.
-std::vector<double> Runs(std::initializer_list<std::pair<int, double>> runs)
+std::vector<double> Runs(RunList runs)
 {
     std::vector<double> out;
     for (auto [count, magnitude] : runs)
@@ -78,6 +79,10 @@ private slots:
                          "its slot of 4096 samples (0.512 s)"});
         row("trimmed", {half, 5000, Fit::Trim, 50, 4096, ""});
         row("one-second, sped up", {one, 12000, Fit::SpeedUp, 50, 8192, ""});
+        const char* refused = "The level must be more than 0 % and at most 100 %.";
+        row("level 0 %", {half, 0, Fit::None, 0, 0, refused});
+        row("level above 100 %", {half, 0, Fit::None, 100.5, 0, refused});
+        row("level NaN", {half, 0, Fit::None, std::nan(""), 0, refused});
     }
     // Beside channel 1's phrase at half scale, a softer one in channel 3 and the loudest in 10:
     // the loudest reaches the level, the others keep their ratio to it.
@@ -129,29 +134,14 @@ private slots:
             QVERIFY(qAbs(rising - 500.0 * c.length / 8000) <= 1);
     }
 
-    void levelRefused_data()
-    {
-        QTest::addColumn<double>("level");
-        for (const double level : {0.0, 100.5, std::nan("")})
-            QTest::addRow("%g %%", level) << level;
-    }
-    void levelRefused()
-    {
-        QFETCH(double, level);
-        ChannelIdComposer::Input in;
-        in.levelPercent = level;
-        const ChannelIdComposer::Result r = ChannelIdComposer::compose(in);
-        QVERIFY(!r.ok && r.samples.empty() && r.error.contains("level"));
-    }
-
     void trim_data()
     {
         QTest::addColumn<std::vector<double>>("phrase");
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("length");
-        const auto row = [](const char* name, std::initializer_list<std::pair<int, double>> runs,
-                            int start,
-                            int length) { QTest::newRow(name) << Runs(runs) << start << length; };
+        const auto row = [](const char* name, RunList runs, int start, int length) {
+            QTest::newRow(name) << Runs(runs) << start << length;
+        };
         const double hiss = 1 / 32768.0, soft = 0.5 * 0.0316, noise = 0.5 * 0.00316;
         row("nothing", {}, 0, 0);
         row("hiss of one step only", {{800, hiss}}, 0, 0);
