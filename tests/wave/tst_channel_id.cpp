@@ -1,25 +1,33 @@
-// The Channel ID composer: where each phrase lands, what happens to phrases too long for their
-// slot, the silence trimmed around them and the one level shared by all.
+// The Channel ID: the composer (where each phrase lands, what happens to phrases too long for
+// their slot, the silence trimmed around them, the one level shared by all), the project file
+// and the step from a row's file or text to its samples (spoken by espeak-ng).
 #include "wave/ChannelIdComposer.h"
+#include "wave/ChannelIdProject.h"
 #include "wave/LoadedWave.h"
 #include "wave/SilenceTrim.h"
 #include "wave/WaveFileReader.h"
 #include "wave/WaveFileWriter.h"
+#include "wave/speech/PhraseSource.h"
+#include "wave/speech/SpeechSynth.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 using Fit = ChannelIdComposer::Fit;
 using Mode = ChannelIdLayout::Mode;
-Q_DECLARE_METATYPE(Fit)
-Q_DECLARE_METATYPE(Mode)
+using Edits = std::initializer_list<std::pair<const char*, const char*>>;
+using RunList = std::initializer_list<std::pair<int, double>>;
 
 namespace {
 
 // Runs of (count, magnitude) of a 500 Hz square wave: every sample of a run counts as sound.
-std::vector<double> Runs(std::initializer_list<std::pair<int, double>> runs)
+std::vector<double> Runs(RunList runs)
 {
     std::vector<double> out;
     for (auto [count, magnitude] : runs)
@@ -28,184 +36,242 @@ std::vector<double> Runs(std::initializer_list<std::pair<int, double>> runs)
     return out;
 }
 
-int RisingCrossings(const std::vector<qint16>& s, qint32 from, qint32 to)
+// A project of silent rows, each line that starts with an edit's first text starting with its
+// second instead (whole lines: "3 none" does not edit 13).
+QByteArray Project(Edits edits)
 {
-    int n = 0;
-    for (qint32 i = from + 1; i < to; ++i)
-        n += s[size_t(i - 1)] < 0 && s[size_t(i)] >= 0;
-    return n;
+    QByteArray text = "pelorin-channel-id 1\r\nmode half\r\n# a comment\r\n\r\nlevel 90\r\n";
+    for (int k = 16; k >= 1; --k)
+        text += QByteArray::number(k) + " none silent\r\n";
+    for (const auto& [from, to] : edits)
+        text.replace("\n" + QByteArray(from), "\n" + QByteArray(to));
+    return text;
 }
 
+struct ComposeRow
+{
+    Mode mode;
+    int length; // of channel 1's phrase
+    Fit fit;
+    double level;
+    int placed; // 0: the composition fails
+    const char* error;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(ComposeRow)
 
 class TestChannelId : public QObject
 {
     Q_OBJECT
 private slots:
-    void placement_data();
-    void placement();
-    void fitting_data();
-    void fitting();
-    void trim_data();
-    void trim();
-    void level_data();
-    void level();
-};
-
-void TestChannelId::placement_data()
-{
-    QTest::addColumn<Mode>("mode");
-    QTest::addColumn<int>("offset"); // of phrase k from 8192 * (k - 1)
-    QTest::newRow("half-second") << Mode::HalfSecond << 4096;
-    QTest::newRow("one-second") << Mode::OneSecond << 0;
-}
-
-// A click starts each phrase; the wave becomes the loaded wave and survives a save and a load.
-void TestChannelId::placement()
-{
-    QFETCH(Mode, mode);
-    QFETCH(int, offset);
-    ChannelIdComposer::Input in;
-    in.mode = mode;
-    in.levelPercent = 100;
-    for (auto& phrase : in.phrases)
-        phrase = Runs({{1, 1.0}, {20, 0.0}});
-    LoadedWave wave;
-    QVERIFY(ChannelIdComposer::toLoadedWave(ChannelIdComposer::compose(in), wave));
-    QTemporaryDir dir;
-    QVERIFY(!SaveWaveFile(wave, dir.filePath("id.wav")));
-    QCOMPARE(LoadWaveFile(wave, dir.filePath("id.wav")).show, LoadResult::Show::Nothing);
-    QCOMPARE(wave.Format.Channels, quint16(1));
-    QCOMPARE(wave.Format.SampleRate, 8000u);
-    QCOMPARE(wave.SliceEnd, 131072);
-    for (qint32 n = 0; n < wave.SampleCount; ++n) {
-        const bool click = n % 8192 == offset;
-        QVERIFY2((wave.FirstChannel(n) != 0) == click, qPrintable(QString::number(n)));
+    void compose_data()
+    {
+        QTest::addColumn<ComposeRow>("c");
+        const auto row = [](const char* name, ComposeRow c) { QTest::newRow(name) << c; };
+        const Mode half = Mode::HalfSecond, one = Mode::OneSecond;
+        row("exactly the slot", {half, 4096, Fit::None, 90, 4096, ""});
+        row("one-second, shorter, trim asked: untouched, full scale",
+            {one, 3000, Fit::Trim, 100, 3000, ""});
+        row("too long", {half, 5000, Fit::None, 50, 0,
+                         "Channel 1: 5000 samples (0.625 s), 904 samples (0.113 s) longer than "
+                         "its slot of 4096 samples (0.512 s)"});
+        row("trimmed", {half, 5000, Fit::Trim, 50, 4096, ""});
+        row("one-second, sped up", {one, 12000, Fit::SpeedUp, 50, 8192, ""});
+        const char* refused = "The level must be more than 0 % and at most 100 %.";
+        row("level 0 %", {half, 0, Fit::None, 0, 0, refused});
+        row("level above 100 %", {half, 0, Fit::None, 100.5, 0, refused});
+        row("level NaN", {half, 0, Fit::None, std::nan(""), 0, refused});
     }
-}
+    // Beside channel 1's phrase at half scale, a softer one in channel 3 and the loudest in 10:
+    // the loudest reaches the level, the others keep their ratio to it.
+    void compose()
+    {
+        QFETCH(ComposeRow, c);
+        ChannelIdComposer::Input in;
+        in.mode = c.mode;
+        in.levelPercent = c.level;
+        in.phrases[0] = Runs({{c.length, 0.5}});
+        in.fits[0] = c.fit;
+        in.phrases[2] = Runs({{100, 0.2}});
+        in.phrases[9] = Runs({{100, 0.8}});
+        const ChannelIdComposer::Result r = ChannelIdComposer::compose(in);
+        const ChannelIdComposer::RowReport& row = r.rows[0];
+        QCOMPARE(row.sourceLength, c.length);
+        QCOMPARE(row.tooLong, c.placed != c.length);
+        QCOMPARE(row.fittedBy, row.tooLong ? c.fit : Fit::None);
+        QCOMPARE(row.placedLength, c.placed);
+        QCOMPARE(r.ok, c.placed > 0);
+        QCOMPARE(r.error, QString(c.error));
+        QCOMPARE(r.samples.empty(), !r.ok);
+        LoadedWave wave; // the composition as the loaded wave
+        QCOMPARE(ChannelIdComposer::toLoadedWave(r, wave), r.ok);
+        if (!r.ok)
+            return;
+        QVERIFY(wave.Format.Channels == 1 && wave.Format.SampleRate == 8000 &&
+                wave.SampleCount == 131072);
+        // Each phrase starts its slot of 8192, in its second half in half-second mode; nothing
+        // sounds outside the phrases.
+        const auto slot = [&](int k) {
+            return 8192 * (k - 1) + (c.mode == Mode::HalfSecond ? 4096 : 0);
+        };
+        std::vector<qint16> rest = r.samples;
+        for (auto [channel, count] : {std::pair{1, c.placed}, {3, 100}, {10, 100}})
+            std::fill_n(rest.begin() + slot(channel), count, 0);
+        QVERIFY(std::all_of(rest.begin(), rest.end(), [](qint16 v) { return v == 0; }));
+        const auto first = r.samples.begin() + slot(1);
+        const auto at = [&](int channel) { return std::abs(r.samples[size_t(slot(channel))]); };
+        const double full = c.level / 100 * 32768;
+        QCOMPARE(at(10), std::min(std::lround(full), 32767L));
+        QVERIFY(std::abs(at(3) - full / 4) <= 1 && at(1) != 0);
+        if (c.fit == Fit::Trim && row.tooLong) // faded out to silence, not cut in full swing
+            QVERIFY(first[c.placed - 1] == 0 && std::abs(first[c.placed - 41]) > full / 2);
+        const int rising =
+            std::inner_product(first, first + c.placed - 1, first + 1, 0, std::plus<>(),
+                               [](int a, int b) { return a < 0 && b >= 0; });
+        if (c.fit == Fit::SpeedUp) // 500 Hz raised by length / slot
+            QVERIFY(qAbs(rising - 500.0 * c.length / 8000) <= 1);
+    }
 
-void TestChannelId::fitting_data()
-{
-    QTest::addColumn<Mode>("mode");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<Fit>("fit");
-    QTest::addColumn<int>("placed"); // 0: the composition fails
-    QTest::addColumn<QString>("error");
-    const Mode half = Mode::HalfSecond, one = Mode::OneSecond;
-    QTest::newRow("exactly the slot") << half << 4096 << Fit::None << 4096 << "";
-    QTest::newRow("shorter, trim asked: untouched") << half << 3000 << Fit::Trim << 3000 << "";
-    QTest::newRow("one too long") << half << 4097 << Fit::None << 0
-                                  << "Channel 1: 4097 samples (0.512 s), 1 samples";
-    QTest::newRow("too long, reported")
-        << half << 5000 << Fit::None << 0
-        << "5000 samples (0.625 s), 904 samples (0.113 s) longer than its slot of 4096";
-    QTest::newRow("one-second, too long")
-        << one << 9000 << Fit::None << 0 << "808 samples (0.101 s) longer than its slot of 8192";
-    QTest::newRow("trimmed") << half << 5000 << Fit::Trim << 4096 << "";
-    QTest::newRow("sped up") << half << 5000 << Fit::SpeedUp << 4096 << "";
-    QTest::newRow("one-second, sped up") << one << 12000 << Fit::SpeedUp << 8192 << "";
-}
+    void trim_data()
+    {
+        QTest::addColumn<std::vector<double>>("phrase");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        const auto row = [](const char* name, RunList runs, int start, int length) {
+            QTest::newRow(name) << Runs(runs) << start << length;
+        };
+        const double hiss = 1 / 32768.0, soft = 0.5 * 0.0316, noise = 0.5 * 0.00316;
+        row("nothing", {}, 0, 0);
+        row("hiss of one step only", {{800, hiss}}, 0, 0);
+        row("silence both sides, 10 ms kept", {{1000, 0.0}, {500, 0.5}, {1000, 0.0}}, 920, 660);
+        row("no silence before", {{500, 0.5}, {1000, 0.0}}, 0, 580);
+        row("margin reaches past the end", {{1000, 0.0}, {500, 0.5}, {30, 0.0}}, 920, 610);
+        row("soft onset at -30 dB is sound", {{1000, 0}, {200, soft}, {500, 0.5}, {1000, 0}}, 920,
+            860);
+        row("noise at -50 dB is not", {{1000, 0}, {200, noise}, {500, 0.5}, {1000, 0}}, 1120, 660);
+    }
+    void trim()
+    {
+        QFETCH(std::vector<double>, phrase);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        const SilenceTrim::Span span = SilenceTrim::soundSpan(phrase);
+        QCOMPARE(span.start, start);
+        QCOMPARE(span.length, length);
+    }
 
-void TestChannelId::fitting()
-{
-    QFETCH(Mode, mode);
-    QFETCH(int, length);
-    QFETCH(Fit, fit);
-    QFETCH(int, placed);
-    QFETCH(QString, error);
-    ChannelIdComposer::Input in;
-    in.mode = mode;
-    in.phrases[0] = Runs({{length, 0.5}});
-    in.fits[0] = fit;
-    in.levelPercent = 50;
-    const ChannelIdComposer::Result r = ChannelIdComposer::compose(in);
-    const ChannelIdComposer::RowReport& row = r.rows[0];
-    QCOMPARE(row.sourceLength, length);
-    QCOMPARE(row.tooLong, length > ChannelIdLayout::slotLength(mode));
-    QCOMPARE(row.fittedBy, row.tooLong ? fit : Fit::None);
-    QCOMPARE(row.placedLength, placed);
-    QCOMPARE(r.ok, placed > 0);
-    QVERIFY2(r.error.contains(error), qPrintable(r.error));
-    QCOMPARE(r.samples.empty(), !r.ok);
-    const qint32 start = mode == Mode::HalfSecond ? 4096 : 0;
-    for (qint32 n = 0; n < qint32(r.samples.size()); ++n) // nothing outside the phrase
-        QVERIFY2(r.samples[size_t(n)] == 0 || (n >= start && n < start + placed),
-                 qPrintable(QString::number(n)));
-    if (fit == Fit::Trim && row.tooLong) // faded out to silence, not cut in full swing
-        QVERIFY(r.samples[size_t(start + placed - 1)] == 0 &&
-                std::abs(r.samples[size_t(start + placed - 41)]) > 16000);
-    if (fit == Fit::SpeedUp) // 500 Hz raised by length / slot
-        QVERIFY(qAbs(RisingCrossings(r.samples, start, start + placed) - 500.0 * length / 8000) <=
-                1);
-}
+    void projectFaults_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("error");
+        const auto row = [](const char* name, const char* from, const char* to, const char* error) {
+            QTest::newRow(name) << Project({{from, to}}) << QString::fromUtf8(error);
+        };
+        QTest::newRow("not a project") << "RIFF" + Project({}) << "Line 1: this is not a Channel";
+        QTest::newRow("empty") << QByteArray() << "This is not a Channel ID project.";
+        QTest::newRow("missing level and row")
+            << Project({{"level 90", "#"}, {"7 none silent\r\n", ""}})
+            << "Missing: the level, channel 7.";
+        row("unknown line", "mode half", "volume 3", "Line 2: a line starts with mode, level or");
+        row("mode twice", "level 90", "mode one", "the mode is given twice");
+        row("unknown mode", "mode half", "mode quarter", "the mode is half or one");
+        row("level 0", "level 90", "level 0", "Line 5: the level is a number above 0");
+        row("level over 100", "level 90", "level 100.5", "at most 100");
+        row("channel 17", "16 none", "17 none", "Line 6: a line starts with mode");
+        row("channel twice", "16 none", "15 none", "channel 15 is given twice");
+        row("unknown fit", "3 none", "3 stretch", "the fit is none, trim or speedup");
+        row("unknown source", "3 none silent", "3 none noise", "silent, file or say");
+        row("file without path", "3 none silent", "3 none file", "a file row needs a path");
+        row("speed not a number", "3 none silent", "3 none say en fast hi", "a whole number");
+        row("speed too low", "3 none silent", "3 none say en 79 hi", "80 to 450 words");
+        row("nothing to say", "3 none silent", "3 none say en 160  ", "a say row needs a text");
+        row("text not UTF-8", "3 none silent", "3 none say en 160 \xff\xfe", "not UTF-8");
+        row("more after silent", "3 none silent", "3 none silent please", "nothing follows");
+    }
+    void projectFaults()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, error);
+        QString said;
+        QVERIFY(!ChannelIdProject::parse(text, said));
+        QVERIFY2(said.contains(error), qPrintable(said));
+    }
 
-void TestChannelId::trim_data()
-{
-    QTest::addColumn<std::vector<double>>("phrase");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::newRow("nothing") << std::vector<double>{} << 0 << 0;
-    QTest::newRow("all silence") << Runs({{800, 0.0}}) << 0 << 0;
-    QTest::newRow("hiss of one step only") << Runs({{800, 1 / 32768.0}}) << 0 << 0;
-    QTest::newRow("silence both sides, 10 ms kept")
-        << Runs({{1000, 0.0}, {500, 0.5}, {1000, 0.0}}) << 920 << 660;
-    QTest::newRow("no silence before") << Runs({{500, 0.5}, {1000, 0.0}}) << 0 << 580;
-    QTest::newRow("margin reaches past the end")
-        << Runs({{1000, 0.0}, {500, 0.5}, {30, 0.0}}) << 920 << 610;
-    QTest::newRow("hiss around a word is silence")
-        << Runs({{1000, 1 / 32768.0}, {500, 0.5}, {1000, 1 / 32768.0}}) << 920 << 660;
-    QTest::newRow("soft onset at -30 dB is sound")
-        << Runs({{1000, 0.0}, {200, 0.5 * 0.0316}, {500, 0.5}, {1000, 0.0}}) << 920 << 860;
-    QTest::newRow("noise at -50 dB is not")
-        << Runs({{1000, 0.0}, {200, 0.5 * 0.00316}, {500, 0.5}, {1000, 0.0}}) << 1120 << 660;
-}
+    // A project written and read back, then every row's source read for the composer: a file
+    // of one second at 16000 per second, a 250 Hz tone at half scale in its first channel and
+    // silence in its second, comes at 8000 per second; speech at 8000 per second in [-1, 1] and
+    // at its speed; rows that cannot be read are named, the others still read.
+    void project()
+    {
+        QTemporaryDir dir;
+        std::vector<qint16> frames;
+        for (int n = 0; n < 16000; ++n)
+            frames.insert(frames.end(), {qint16(std::lround(16384 * std::sin(M_PI * n / 32))), 0});
+        LoadedWave wave;
+        QVERIFY(wave.Store16(frames, 2, 16000) && QDir(dir.path()).mkdir("ä b"));
+        QCOMPARE(SaveWaveFile(wave, dir.filePath("ä b/tone 1.wav")), std::nullopt);
+        QString error;
+        std::optional<ChannelIdProject> p = ChannelIdProject::parse(
+            Project({{"mode half", "mode one"},
+                     {"level 90", "level 72.5"},
+                     {"1 none silent", "1 trim file ä b/tone 1.wav"},
+                     {"3 none silent", "3 none say xx-nowhere 160 Kanal  zwölf "},
+                     {"5 none silent", "5 none file absent.wav"},
+                     {"7 none silent", "7 none say en-us 160 Channel one"},
+                     {"8 none silent", "8 speedup say en-us 400 Channel one"}}),
+            error, dir.path());
+        QVERIFY2(p, qPrintable(error));
+        const QString path = dir.filePath("id project.txt");
+        QCOMPARE(p->save(path), std::nullopt);
+        const std::optional<ChannelIdProject> back = ChannelIdProject::read(path, error);
+        QVERIFY2(back, qPrintable(error));
+        for (const ChannelIdProject* q : {&std::as_const(*p), &*back}) {
+            QVERIFY(q->mode == Mode::OneSecond && q->levelPercent == 72.5);
+            QCOMPARE(q->rows[0].fit, Fit::Trim);
+            QCOMPARE(q->rows[0].source.path, dir.filePath("ä b/tone 1.wav")); // from its folder
+            QVERIFY(q->rows[7].fit == Fit::SpeedUp && q->rows[7].source.wordsPerMinute == 400);
+            QCOMPARE(q->rows[2].source.voice + q->rows[2].source.text, "xx-nowhereKanal  zwölf ");
+        }
+        const PhraseSource::Composition c = PhraseSource::composerInput(*back);
+        QCOMPARE(c.error.split('\n').size(), 2);
+        QVERIFY2(c.error.contains("Channel 3: There is no speech voice \"xx-nowhere\"") &&
+                     c.error.contains("Channel 5: " + dir.filePath("absent.wav")),
+                 qPrintable(c.error));
+        const std::vector<double>& tone = c.input.phrases[0];
+        QCOMPARE(tone.size(), size_t(8000));
+        for (int n = 1000; n < 7000; ++n) // clear of the resampler's edges
+            QVERIFY(std::abs(tone[size_t(n)] - 0.5 * std::sin(2 * M_PI * 250 * n / 8000)) < 1e-3);
+        // Seconds of sound, the silence around it trimmed, at 160 and at 400 words a minute.
+        for (auto [k, low, high] : {std::tuple{6, 0.5, 1.0}, {7, 0.2, 0.45}}) {
+            const std::vector<double>& said = c.input.phrases[size_t(k)];
+            const double seconds = SilenceTrim::trimmed(said).size() / 8000.0;
+            QVERIFY2(seconds >= low && seconds <= high, qPrintable(QString::number(seconds)));
+            const auto [min, max] = std::minmax_element(said.begin(), said.end());
+            QVERIFY(-*min > 0.1 && *max > 0.1 && -*min <= 1 && *max <= 1);
+        }
+        // What could not be read back the same is not written.
+        p->rows[4].source = p->rows[7].source;
+        p->rows[4].source.text = "two\nlines";
+        QVERIFY(p->save(dir.filePath("refused.txt"))->contains("Channel 5"));
+        QVERIFY(!QFile::exists(dir.filePath("refused.txt")));
+    }
 
-void TestChannelId::trim()
-{
-    QFETCH(std::vector<double>, phrase);
-    QFETCH(int, start);
-    QFETCH(int, length);
-    const SilenceTrim::Span span = SilenceTrim::soundSpan(phrase);
-    QCOMPARE(span.start, start);
-    QCOMPARE(span.length, length);
-}
-
-void TestChannelId::level_data()
-{
-    QTest::addColumn<double>("loud");
-    QTest::addColumn<double>("soft");
-    QTest::addColumn<double>("level"); // percent
-    QTest::addColumn<int>("loudPeak"); // -1: the level is refused
-    QTest::newRow("raised to 90 %") << 0.2 << 0.05 << 90.0 << 29491;
-    QTest::newRow("lowered to 50 %") << 0.9 << 0.3 << 50.0 << 16384;
-    QTest::newRow("full scale clamps") << 0.5 << 0.01 << 100.0 << 32767;
-    QTest::newRow("0 % refused") << 0.5 << 0.1 << 0.0 << -1;
-    QTest::newRow("above 100 % refused") << 0.5 << 0.1 << 100.5 << -1;
-    QTest::newRow("NaN refused") << 0.5 << 0.1 << std::nan("") << -1;
-}
-
-// The loudest phrase reaches the level; a softer one keeps its ratio to it.
-void TestChannelId::level()
-{
-    QFETCH(double, loud);
-    QFETCH(double, soft);
-    QFETCH(double, level);
-    QFETCH(int, loudPeak);
-    ChannelIdComposer::Input in;
-    in.phrases[2] = Runs({{100, soft}});
-    in.phrases[9] = Runs({{100, loud}});
-    in.levelPercent = level;
-    const ChannelIdComposer::Result r = ChannelIdComposer::compose(in);
-    QCOMPARE(r.ok, loudPeak > 0);
-    QCOMPARE(r.error.contains("level"), !r.ok);
-    if (!r.ok)
-        return;
-    const auto peakAt = [&](int channel) {
-        return std::abs(r.samples[size_t(ChannelIdLayout::slotStart(channel, in.mode))]);
-    };
-    QCOMPARE(peakAt(10), loudPeak);
-    QVERIFY(qAbs(peakAt(3) - level / 100 * 32768 * soft / loud) <= 1);
-}
+    // The voices installed, one spoken by its identifier; the speeds and texts speech refuses.
+    void voices()
+    {
+        QString error;
+        const std::vector<SpeechSynth::Voice> voices = SpeechSynth::voices(&error);
+        const auto american = std::find_if(voices.begin(), voices.end(), [](const auto& v) {
+            return v.language == "en-us" && v.name == "English (America)";
+        });
+        QVERIFY(error.isEmpty() && american != voices.end());
+        QVERIFY(SpeechSynth::speak("one", american->identifier, 160).error.isEmpty());
+        QVERIFY(SpeechSynth::speak("one", "en", 79).error.contains("80 to 450 words"));
+        QVERIFY(SpeechSynth::speak(" ", "en", 160).error.contains("no text to speak"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestChannelId)
 #include "tst_channel_id.moc"
