@@ -268,6 +268,9 @@ private slots:
         });
         QVERIFY(error.isEmpty() && american != voices.end());
         QVERIFY(SpeechSynth::speak("one", american->identifier, 160).error.isEmpty());
+        // Languages the list names are spoken by that name, not only by a voice's own name.
+        for (const char* language : {"en-gb", "fr-fr"})
+            QVERIFY2(SpeechSynth::speak("a", language, 160).error.isEmpty(), language);
         QVERIFY(SpeechSynth::speak("one", "en", 79).error.contains("80 to 450 words"));
         QVERIFY(SpeechSynth::speak(" ", "en", 160).error.contains("no text to speak"));
     }
