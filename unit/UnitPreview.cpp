@@ -46,10 +46,7 @@ bool build(const LoadedWave& source, WaveDestination dest, int level, LoadedWave
     const std::vector<double> heard = played(source.FirstChannelValues(source.SliceStart, count),
                                              source.Format.BitsPerSample, dest, level);
     // Every value is a whole number of 1/32768 (ID bytes of 1/128), so 16 bits hold it exactly.
-    std::vector<qint16> samples(heard.size());
-    std::transform(heard.begin(), heard.end(), samples.begin(),
-                   [](double v) { return qint16(std::lrint(v * 32768.0)); });
-    return out.Store16(samples, 1, DestinationInfo::Of(dest).PlayRate());
+    return out.StoreMono(heard, DestinationInfo::Of(dest).PlayRate());
 }
 
 } // namespace UnitPreview

@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 const uchar* LoadedWave::bytesAt(qint32 n, int byteInFrame, int width) const
@@ -71,6 +72,15 @@ std::vector<double> LoadedWave::FirstChannelValues(qint32 start, qint32 count) c
     for (qint32 i = 0; i < count; ++i)
         values[static_cast<size_t>(i)] = FirstChannel(start + i);
     return values;
+}
+
+bool LoadedWave::StoreMono(std::span<const double> values, quint32 rate)
+{
+    std::vector<qint16> samples(values.size());
+    std::transform(values.begin(), values.end(), samples.begin(), [](double x) {
+        return qint16(std::clamp(std::nearbyint(x * 32768.0), -32768.0, 32767.0));
+    });
+    return Store16(samples, 1, rate);
 }
 
 bool LoadedWave::Store16(std::span<const qint16> samples, int channels, quint32 rate)

@@ -41,6 +41,9 @@ public:
     // slice the whole, FileOpen true). False, leaving the wave as it was, when the samples are
     // too many for a WAV file or the memory cannot be had.
     bool Store16(std::span<const qint16> samples, int channels, quint32 rate);
+    // Store16 of mono values in [-1, 1): each times 32768, to the nearest integer (halves to
+    // even), held to the 16-bit range.
+    bool StoreMono(std::span<const double> values, quint32 rate);
 
 private:
     double sample16(qint32 n, int byteInFrame) const;

@@ -183,11 +183,7 @@ void WaveController::ReplaceLoaded(const std::vector<double>& mono, quint32 rate
 {
     m_c.Timer1->stop();
     m_playback->ClosePlayback();
-    std::vector<qint16> pcm(mono.size());
-    std::transform(mono.begin(), mono.end(), pcm.begin(), [](double x) {
-        return qint16(std::clamp<double>(std::nearbyint(x * 32768.0), -32768.0, 32767.0));
-    });
-    if (!m_wave.Store16(pcm, 1, rate)) {
+    if (!m_wave.StoreMono(mono, rate)) {
         m_toolkit.MsgBox(QStringLiteral("The sound is too large to hold."));
         return;
     }
