@@ -6,25 +6,35 @@
 #include "app/ui/DesktopToolkit.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pelorin"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(AppState::VersionMajor)
-                                            .arg(AppState::VersionMinor)
-                                            .arg(AppState::VersionRevision));
-    QApplication::setDesktopFileName(QStringLiteral("pelorin"));
+    int rc = 0;
+    {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Pelorin"));
+        QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(AppState::VersionMajor)
+                                                .arg(AppState::VersionMinor)
+                                                .arg(AppState::VersionRevision));
+        QApplication::setDesktopFileName(QStringLiteral("pelorin"));
 
-    DesktopToolkit toolkit;
-    AppState state;
-    RegEdit settings;
-    InstanceGuard instance(AppState::AppTitle);
-    Form_Main window(toolkit, state, settings, instance);
-    SignalRelay relay;
-    QObject::connect(&relay, &SignalRelay::received, &window, &Form_Main::ExitWithoutQuestion);
-    window.Form_Load();
-    window.show();
-    return app.exec();
+        DesktopToolkit toolkit;
+        AppState state;
+        RegEdit settings;
+        InstanceGuard instance(AppState::AppTitle);
+        Form_Main window(toolkit, state, settings, instance);
+        SignalRelay relay;
+        QObject::connect(&relay, &SignalRelay::received, &window, &Form_Main::ExitWithoutQuestion);
+        window.Form_Load();
+        window.show();
+        rc = app.exec();
+    } // the window, the settings store and the instance socket are closed here
+    // Qt 6.4's PulseAudio engine is a static object whose teardown disconnects from the sound
+    // server without its main-loop lock, so now and then libpulse aborts the process after a
+    // clean run. Nothing of ours is left to tear down: leave without the static destructors.
+    std::fflush(nullptr);
+    std::_Exit(rc);
 }
