@@ -227,8 +227,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<SimOptions::Outcome>("outcome");
-        QTest::addColumn<QString>(
-            "text"); // the values read; for help and errors, what the text names
+        // The values read; for help and errors, what the text names.
+        QTest::addColumn<QString>("text");
         const auto row = [](const char* name, const QStringList& args, const QString& text,
                             SimOptions::Outcome outcome = SimOptions::Outcome::Error) {
             QTest::newRow(name) << args << outcome << text;
