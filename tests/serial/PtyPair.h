@@ -28,9 +28,9 @@ public:
     const QString& slavePath() const { return m_slavePath; }
     static QByteArray allByteValues()
     {
-        QByteArray all;
+        QByteArray all(256, Qt::Uninitialized);
         for (int b = 0; b < 256; ++b)
-            all.append(char(b));
+            all[b] = char(b);
         return all;
     }
     void closeMaster()
@@ -39,39 +39,31 @@ public:
             ::close(m_master);
         m_master = -1;
     }
-
     // Blocks until the terminal took every byte.
     bool write(const QByteArray& bytes) const
     {
         return ::write(m_master, bytes.constData(), bytes.size()) == bytes.size();
     }
-
     // Reads what arrives within msTimeout of the last arrival, up to maxBytes.
     QByteArray read(int maxBytes, int msTimeout) const
     {
-        QByteArray out;
-        char buffer[4096];
+        QByteArray out(maxBytes, Qt::Uninitialized);
+        qsizetype got = 0, n = 0;
         pollfd p{m_master, POLLIN, 0};
-        while (out.size() < maxBytes && ::poll(&p, 1, msTimeout) > 0 && (p.revents & POLLIN)) {
-            const ssize_t n = ::read(m_master, buffer, std::min<int>(4096, maxBytes - out.size()));
-            if (n <= 0)
-                break;
-            out.append(buffer, n);
-        }
-        return out;
+        while (got<maxBytes&& ::poll(&p, 1, msTimeout)> 0 && (p.revents & POLLIN) &&
+               (n = ::read(m_master, out.data() + got, maxBytes - got)) > 0)
+            got += n;
+        return out.left(got);
     }
-
     // The rate and stop bits the terminal side is set to, as "9600,1": a pseudo-terminal keeps
     // them as its user sets them (parity and data bits it holds at none and 8), and its master
     // reads them. Rates other than 9600 read as -1.
     QString lineFormat() const
     {
         termios t{};
-        if (::tcgetattr(m_master, &t) != 0)
-            return {};
-        return QStringLiteral("%1,%2")
-            .arg(::cfgetospeed(&t) == B9600 ? 9600 : -1)
-            .arg(t.c_cflag & CSTOPB ? 2 : 1);
+        const bool read = ::tcgetattr(m_master, &t) == 0;
+        const int rate = ::cfgetospeed(&t) == B9600 ? 9600 : -1;
+        return read ? QStringLiteral("%1,%2").arg(rate).arg(t.c_cflag & CSTOPB ? 2 : 1) : QString();
     }
 
 private:

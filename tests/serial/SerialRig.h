@@ -80,7 +80,6 @@ public:
     }
 
     bool portOpen() const { return ctl->MSComm1().PortOpen(); }
-    QColor linkColour() const { return linkColour(c); }
     static QColor linkColour(const MainControls& c)
     {
         return c.txtCom->palette().color(QPalette::Base);
