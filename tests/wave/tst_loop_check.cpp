@@ -1,6 +1,7 @@
 // The Sound menu's numbers, without a window: the Pink File loop (its length against the loop's,
-// fitting it, the jump at the wrap and a cross-fade that removes it) and the slice's times with
-// the plot's time ruler.
+// fitting it, the jump at the wrap and a cross-fade that removes it), the slice's times with the
+// plot's time ruler, and the download level's read-out.
+#include "wave/AttenuationText.h"
 #include "wave/LoadedWave.h"
 #include "wave/LoopCheck.h"
 #include "wave/SliceTimes.h"
@@ -64,6 +65,16 @@ private Q_SLOTS:
         row("44100: one frame before a second", seconds(44100, 44099), "1,000 s");
         row("48000: long, no group separator", seconds(48000, 48000LL * 4000 + 1200), "4000,025 s");
         row("no rate", seconds(0, 100), "");
+        // 10 ln(level / 100) cut to 4 characters, or to 5 below -10 so that one decimal stays.
+        const auto level = [](int v, QLocale l) {
+            return [=] { return AttenuationText::Value(v, l); };
+        };
+        row("level 100: no attenuation", level(100, kC), "0");
+        row("level 99", level(99, kC), "-0.1");
+        row("level 50, German", level(50, kGerman), "-6,9");
+        row("level 37: just above -10", level(37, kC), "-9.9");
+        row("level 36: just below -10", level(36, kC), "-10.2");
+        row("level 1", level(1, kC), "-46.0");
         row(
             "slice: start, end, length",
             [] {

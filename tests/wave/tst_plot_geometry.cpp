@@ -2,7 +2,6 @@
 #include "wave/LoadedWave.h"
 #include "wave/PlotGeometry.h"
 
-#include <QtEndian>
 #include <QtTest>
 
 #include <limits>
@@ -84,25 +83,18 @@ void TestPlotGeometry::framesRead()
     // Distinct values per frame over the whole scale; the right channel is their complement.
     const int a = bits == 16 ? 32768 : 128;
     const auto sample = [a](qint32 n, int c) { return c ? ~(n % (2 * a) - a) : n % (2 * a) - a; };
+    QList<int> raw; // 8-bit samples are stored unsigned
+    for (qint32 i = 0; i < shape[0] * channels; ++i)
+        raw << sample(i / channels, i % channels) + (bits == 8 ? 128 : 0);
     LoadedWave w;
-    w.Format = {1, quint16(channels), 8000, 0, quint16(channels * bits / 8), quint16(bits), 0};
-    QVERIFY(w.SampleData.allocate(qint64(shape[0]) * w.Format.BlockAlign));
-    for (qint32 i = 0; i < shape[0] * channels; ++i) {
-        const int v = sample(i / channels, i % channels);
-        if (bits == 16)
-            qToLittleEndian<qint16>(qint16(v), w.SampleData.data() + 2 * i);
-        else
-            w.SampleData.data()[i] = uchar(v + 128);
-    }
-    w.FileOpen = true;
-    w.SampleCount = shape[0];
+    Fill(w, channels, bits, raw);
     w.SliceStart = shape[1];
     w.SliceEnd = shape[2];
     // With the amplitude equal to the scale, each point's distance from its centre line is the
     // sample of the frame that was read.
     const QList<int> centres = channels == 1 ? QList<int>{a - 100} : QList<int>{a, 3 * a};
     const QList<PlotGeometry::Trace> traces =
-        PlotGeometry::Traces(w, 6000, channels == 1 ? 2 * a + 450 : 9 * a / 2);
+        PlotGeometry::Traces(w, 6000, HeightFor(channels, bits));
     QCOMPARE(traces.size(), shape[3] ? channels : 0);
     for (int c = 0; c < traces.size(); ++c) {
         const PlotGeometry::Trace& t = traces[c];

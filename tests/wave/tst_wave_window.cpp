@@ -16,8 +16,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <charconv>
-
 Q_DECLARE_METATYPE(WavBuilder::Fmt)
 
 constexpr int Rate = SinkRecorder::Rate;
@@ -51,7 +49,6 @@ class TestWaveWindow : public QObject
 private Q_SLOTS:
     void sliders_data();
     void sliders();
-    void levelCaption_data();
     void levelCaption();
     void plotWindow();
     void slicePlaysOnce_data();
@@ -119,34 +116,18 @@ void TestWaveWindow::sliders()
              result);
 }
 
-void TestWaveWindow::levelCaption_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::newRow("point") << QLocale::c();
-    QTest::newRow("comma") << QLocale(QLocale::German);
-}
-
+// The caption's text is AttenuationText's (tst_loop_check); here only that the slider drives it.
 void TestWaveWindow::levelCaption()
 {
-    QFETCH(QLocale, locale);
-    QLocale::setDefault(locale);
+    QLocale::setDefault(QLocale(QLocale::German));
     const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
     MainWindowFixture f;
     QScrollBar* gain = f.Create().Controls().HScroll_gain;
     QLabel* caption = f.window->Controls().txt_rel_gain;
     gain->setValue(100); // unchanged: the start-up caption stays
     QCOMPARE(caption->text(), "Download Attenuation  0.0 Db ");
-    for (int v = 1; v <= 100; ++v) {
-        // 10 ln(v / 100) in shortest form with 15 significant digits, the locale's separator, cut
-        // to 4 characters, or 5 below -10.
-        const double a = 10.0 * std::log(v / 100.0);
-        char buffer[32] = {};
-        std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::general, 15);
-        QString text = QString::fromLatin1(buffer).replace('.', locale.decimalPoint());
-        text.truncate(a < -10.0 ? 5 : 4);
-        gain->setValue(v);
-        QCOMPARE(caption->text(), "Download Attenuation " + text + " Db");
-    }
+    gain->setValue(50);
+    QCOMPARE(caption->text(), "Download Attenuation -6,9 Db");
 }
 
 void TestWaveWindow::plotWindow()
