@@ -5,6 +5,7 @@
 #include "tests/support/WavBuilder.h"
 #include "tests/wave/OpenInWindow.h"
 #include "tests/wave/SinkRecorder.h"
+#include "tests/wave/SoundTestMain.h"
 #include "wave/LoadedWave.h"
 #include "wave/gui/Form_Compose.h"
 #include "wave/gui/Form_Loop.h"
@@ -192,5 +193,5 @@ void TestSoundMenu::composedChannelId()
     QCOMPARE(w.Controls().btn_snd_ST_ID[0]->text(), "Send Channel ID");
 }
 
-QTEST_MAIN(TestSoundMenu)
+PELORIN_SOUND_TEST_MAIN(TestSoundMenu)
 #include "tst_sound_menu.moc"

@@ -7,6 +7,7 @@
 #include "tests/support/WindowManagerWait.h"
 #include "tests/wave/OpenInWindow.h"
 #include "tests/wave/SinkRecorder.h"
+#include "tests/wave/SoundTestMain.h"
 #include "wave/LoadedWave.h"
 #include "wave/PlotGeometry.h"
 #include "wave/gui/Form_Wave.h"
@@ -280,5 +281,5 @@ void TestWaveWindow::noSoundServer()
     QCOMPARE(w.Wave().SampleData.data()[799], uchar(0x11)); // the samples stay
 }
 
-QTEST_MAIN(TestWaveWindow)
+PELORIN_SOUND_TEST_MAIN(TestWaveWindow)
 #include "tst_wave_window.moc"
