@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/unit/TestWav.h"
+
 #include <QByteArray>
 
 #include <algorithm>
@@ -35,4 +37,12 @@ inline QByteArray ExpectedStream(int dest, int bits, int level, int frames,
     for (int i = 0; i < frames; ++i)
         out += ExpectedSample(x(i), bits, dest, level);
     return out + QByteArray(6, '\xFF');
+}
+
+// The same for frames first..first+frames-1 of a wave file's left channel.
+inline QByteArray ExpectedStream(const TestWav& wav, int dest, int level, int frames, int first = 0)
+{
+    return ExpectedStream(dest, wav.bits, level, frames, [&wav, first](int i) {
+        return SourceValue(wav.bits, wav.frames[first + i].left);
+    });
 }

@@ -17,6 +17,9 @@ struct TestWav
     int channels = 1;
     QList<Frame> frames;
 
+    // Edge values first, then a sweep, on the left channel; the right one swings from one extreme
+    // to the other, which must never reach the unit.
+    static TestWav Sweep(int bits, int channels, int frames, quint32 rate = 8000);
     // Writes the file; false when it cannot be written.
     bool Write(const QString& path) const;
 };

@@ -1,11 +1,9 @@
-// A download as the technician meets it: the slice as the unit will play it, against the
-// encoder's own bytes decoded here, and the download's times, from explicit milliseconds, with
-// what a session gives the window to time it by.
-#include "tests/unit/ScriptedLink.h"
+// A download as the technician meets it: the slice as the unit will play it, against the unit's
+// bytes worked out from the byte-format rules and decoded here, and the download's times, from
+// explicit milliseconds.
+#include "tests/unit/ExpectedBytes.h"
 #include "unit/DownloadClock.h"
-#include "unit/DownloadEncoder.h"
 #include "unit/UnitPreview.h"
-#include "unit/UnitSession.h"
 #include "wave/LoadedWave.h"
 
 #include <QTest>
@@ -65,9 +63,6 @@ private Q_SLOTS:
         // The unit takes at most 131072 samples.
         const qint32 played = rate ? std::min(frames, 131072) : 0;
         const std::vector<double> values = source.FirstChannelValues(7, frames);
-        const QByteArray data = DownloadEncoder::EncodeFrames(
-            std::span(values).first(size_t(played)), bits, dest, level);
-        const auto u = [&data](qsizetype i) { return int(quint8(data[i])); };
 
         LoadedWave out;
         QCOMPARE(UnitPreview::build(source, dest, level, out), played > 0);
@@ -81,8 +76,9 @@ private Q_SLOTS:
         // An ID byte b plays as (b - 128) / 128, a Pink File word, low byte first, as
         // (w - 32768) / 32768.
         for (qint32 i = 0; i < played; ++i) {
-            const int word =
-                dest == DestPinkFile ? (u(2 * i) | u(2 * i + 1) << 8) - 32768 : (u(i) - 128) * 256;
+            const QByteArray b = ExpectedSample(values[size_t(i)], bits, dest, level);
+            const int word = dest == DestPinkFile ? (quint8(b[0]) | quint8(b[1]) << 8) - 32768
+                                                  : (quint8(b[0]) - 128) * 256;
             QCOMPARE(heard[size_t(i)], word / 32768.0);
             QCOMPARE(int(qFromLittleEndian<qint16>(out.SampleData.data() + 2 * i)), word);
         }
@@ -130,30 +126,6 @@ private Q_SLOTS:
                                                                       : clock.update(sent, at);
         }
         QCOMPARE(last, text);
-    }
-
-    void session_data()
-    {
-        QTest::addColumn<WaveDestination>("dest");
-        QTest::addColumn<double>("rate");
-        QTest::addColumn<qint64>("planned"); // the command, 1000 samples, the terminator
-        QTest::newRow("Pink File") << DestPinkFile << 960.0 << qint64(4 + 2000 + 6);
-        QTest::newRow("Station ID") << DestStationID << 1920.0 << qint64(4 + 1000 + 6);
-    }
-    // What the window makes its clock from when a session's download has started.
-    void session()
-    {
-        QFETCH(WaveDestination, dest);
-        QFETCH(double, rate);
-        QFETCH(qint64, planned);
-        ScriptedLink link;
-        link.clock = [] { return qint64(0); };
-        link.rate = rate;
-        UnitSession session(link);
-        QVERIFY(session.startDownload(
-            {.dest = dest, .values = std::vector<double>(1000), .level = [] { return 100; }}));
-        QCOMPARE(session.plannedBytes(), planned);
-        QCOMPARE(session.lineRate(), rate);
     }
 };
 

@@ -3,16 +3,6 @@
 
 #include <QTest>
 
-class TestFlashOptions : public QObject
-{
-    Q_OBJECT
-private slots:
-    void parse_data();
-    void parse();
-    void slice_data();
-    void slice();
-};
-
 namespace {
 
 // What a parsed command line asks for, in one line.
@@ -31,92 +21,101 @@ QString Summary(const FlashOptions& o)
 
 } // namespace
 
-void TestFlashOptions::parse_data()
+class TestFlashOptions : public QObject
 {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("outcome");
-    QTest::addColumn<QString>("expected"); // the summary, or a part of the message
-    const auto row = [](const char* line, FlashOptions::Outcome outcome, const char* expected) {
-        QTest::newRow(line) << QString::fromLatin1(line) << int(outcome) << QString(expected);
-    };
-    using O = FlashOptions::Outcome;
-    row("id", O::Run, "id dest=0 file= ports= level=100");
-    row("--port COM3 blank S", O::Run, "blank dest=1 file= ports=COM3 level=100");
-    row("erase channel --port /dev/ttyUSB0 --port COM2", O::Run,
-        "erase dest=2 file= ports=/dev/ttyUSB0,COM2 level=100");
-    row("program PINK a.wav --level 1 --truncate --json --quiet", O::Run,
-        "program dest=3 file=a.wav ports= level=1 truncate json quiet");
-    row("write c x.wav --start 1.5s --end 4000", O::Run,
-        "write dest=2 file=x.wav ports= level=100");
-    row("write S speech.wav --convert", O::Run,
-        "write dest=1 file=speech.wav ports= level=100 convert");
-    row("--help", O::ShowHelp, "Exit status: 0 every unit done");
-    row("--version", O::ShowVersion, "");
-    row("", O::Error, "no command given");
-    row("flash S a.wav", O::Error, "unknown command \"flash\"");
-    row("blank", O::Error, "blank takes DEST");
-    row("write S", O::Error, "write takes DEST and FILE.wav");
-    row("id S", O::Error, "id takes no argument");
-    row("erase X", O::Error, "unknown destination \"X\"");
-    row("write S a.wav --level 0", O::Error,
-        "--level needs a whole number from 1 to 100, got \"0\"");
-    row("write S a.wav --level 101", O::Error, "got \"101\"");
-    row("write S a.wav --level 5.5", O::Error, "got \"5.5\"");
-    row("write S a.wav --start -3", O::Error, "--start needs frames or seconds (1.5s), got \"-3\"");
-    row("write S a.wav --end 2m", O::Error, "--end needs frames or seconds (1.5s), got \"2m\"");
-    row("write S a.wav --start 1 --start 2", O::Error, "--start and --end may be given once each");
-    row("blank S --level 50", O::Error, "--start, --end and --level belong to write and program");
-    row("id --bogus", O::Error, "bogus");
-}
+    Q_OBJECT
 
-void TestFlashOptions::parse()
-{
-    QFETCH(QString, line);
-    QFETCH(int, outcome);
-    QFETCH(QString, expected);
-    FlashOptions o;
-    const QStringList args = QStringList{"pelorin-flash"} + line.split(' ', Qt::SkipEmptyParts);
-    QCOMPARE(int(o.parse(args)), outcome);
-    if (outcome == int(FlashOptions::Outcome::Run))
-        QCOMPARE(Summary(o), expected);
-    else
-        QVERIFY2(o.message().contains(expected), qPrintable(o.message()));
-}
+private slots:
+    void parse_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("expected"); // the summary, or a part of the message
+        const auto row = [](const char* line, FlashOptions::Outcome outcome, const char* expected) {
+            QTest::newRow(line) << QString::fromLatin1(line) << int(outcome) << QString(expected);
+        };
+        using O = FlashOptions::Outcome;
+        row("id", O::Run, "id dest=0 file= ports= level=100");
+        row("--port COM3 blank S", O::Run, "blank dest=1 file= ports=COM3 level=100");
+        row("erase channel --port /dev/ttyUSB0 --port COM2", O::Run,
+            "erase dest=2 file= ports=/dev/ttyUSB0,COM2 level=100");
+        row("program PINK a.wav --level 1 --truncate --json --quiet", O::Run,
+            "program dest=3 file=a.wav ports= level=1 truncate json quiet");
+        row("write c x.wav --start 1.5s --end 4000", O::Run,
+            "write dest=2 file=x.wav ports= level=100");
+        row("write S speech.wav --convert", O::Run,
+            "write dest=1 file=speech.wav ports= level=100 convert");
+        row("--help", O::ShowHelp, "Exit status: 0 every unit done");
+        row("--version", O::ShowVersion, "");
+        row("", O::Error, "no command given");
+        row("flash S a.wav", O::Error, "unknown command \"flash\"");
+        row("blank", O::Error, "blank takes DEST");
+        row("write S", O::Error, "write takes DEST and FILE.wav");
+        row("id S", O::Error, "id takes no argument");
+        row("erase X", O::Error, "unknown destination \"X\"");
+        row("write S a.wav --level 0", O::Error,
+            "--level needs a whole number from 1 to 100, got \"0\"");
+        row("write S a.wav --level 101", O::Error, "got \"101\"");
+        row("write S a.wav --level 5.5", O::Error, "got \"5.5\"");
+        row("write S a.wav --start -3", O::Error,
+            "--start needs frames or seconds (1.5s), got \"-3\"");
+        row("write S a.wav --end 2m", O::Error, "--end needs frames or seconds (1.5s), got \"2m\"");
+        row("write S a.wav --start 1 --start 2", O::Error,
+            "--start and --end may be given once each");
+        row("blank S --level 50", O::Error,
+            "--start, --end and --level belong to write and program");
+        row("id --bogus", O::Error, "bogus");
+    }
 
-void TestFlashOptions::slice_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("expected"); // "start end" or a part of the refusal
-    const auto row = [](const char* options, const char* expected) {
-        QTest::newRow(options) << QString::fromLatin1(options) << QString(expected);
-    };
-    // A file of 48000 frames at 8000 per second.
-    row("", "0 48000");
-    row("--start 100 --end 200", "100 200");
-    row("--start 1.5s --end 2s", "12000 16000");
-    row("--start 0.000125s --end 5.999999s", "1 48000"); // to the nearest frame
-    row("--start 6s", "48000 48000");
-    row("--end 48001", "the slice 0..48001 lies beyond the file's 48000 frames");
-    row("--start 7s", "lies beyond");
-    row("--start 300 --end 200", "--end 200 lies before --start 300");
-}
+    void parse()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, outcome);
+        QFETCH(QString, expected);
+        FlashOptions o;
+        const QStringList args = QStringList{"pelorin-flash"} + line.split(' ', Qt::SkipEmptyParts);
+        QCOMPARE(int(o.parse(args)), outcome);
+        if (outcome == int(FlashOptions::Outcome::Run))
+            QCOMPARE(Summary(o), expected);
+        else
+            QVERIFY2(o.message().contains(expected), qPrintable(o.message()));
+    }
 
-void TestFlashOptions::slice()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, expected);
-    FlashOptions o;
-    QCOMPARE(o.parse(QStringList{"pelorin-flash", "write", "S", "a.wav"} +
-                     line.split(' ', Qt::SkipEmptyParts)),
-             FlashOptions::Outcome::Run);
-    qint32 start = -1;
-    qint32 end = -1;
-    QString error;
-    if (o.sliceFrames(48000, 8000, &start, &end, &error))
-        QCOMPARE(QStringLiteral("%1 %2").arg(start).arg(end), expected);
-    else
-        QVERIFY2(!expected.front().isDigit() && error.contains(expected), qPrintable(error));
-}
+    void slice_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected"); // "start end" or a part of the refusal
+        const auto row = [](const char* options, const char* expected) {
+            QTest::newRow(options) << QString::fromLatin1(options) << QString(expected);
+        };
+        // A file of 48000 frames at 8000 per second.
+        row("", "0 48000");
+        row("--start 100 --end 200", "100 200");
+        row("--start 1.5s --end 2s", "12000 16000");
+        row("--start 0.000125s --end 5.999999s", "1 48000"); // to the nearest frame
+        row("--start 6s", "48000 48000");
+        row("--end 48001", "the slice 0..48001 lies beyond the file's 48000 frames");
+        row("--start 7s", "lies beyond");
+        row("--start 300 --end 200", "--end 200 lies before --start 300");
+    }
+
+    void slice()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        FlashOptions o;
+        QCOMPARE(o.parse(QStringList{"pelorin-flash", "write", "S", "a.wav"} +
+                         line.split(' ', Qt::SkipEmptyParts)),
+                 FlashOptions::Outcome::Run);
+        qint32 start = -1;
+        qint32 end = -1;
+        QString error;
+        if (o.sliceFrames(48000, 8000, &start, &end, &error))
+            QCOMPARE(QStringLiteral("%1 %2").arg(start).arg(end), expected);
+        else
+            QVERIFY2(!expected.front().isDigit() && error.contains(expected), qPrintable(error));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFlashOptions)
 #include "tst_flash_options.moc"

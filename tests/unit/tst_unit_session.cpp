@@ -89,6 +89,7 @@ struct DownloadRow
     int dest, bits, frames;
     QList<int> sizes = {}; // the hand-overs; empty: not checked
     bool confirms = true;
+    double rate = 960; // bytes per second the line carries
 };
 
 struct AnswerRow
@@ -110,286 +111,278 @@ class TestUnitSession : public QObject
     Q_OBJECT
 
 private slots:
-    void download_data();
-    void download();
-    void pacing_data();
-    void pacing();
-    void levelMovedMidStream();
-    void failures_data();
-    void failures();
-    void answers_data();
-    void answers();
-    void oneCommandAtATime_data();
-    void oneCommandAtATime();
+    void download_data()
+    {
+        QTest::addColumn<DownloadRow>("row");
+        const auto row = [](const char* name, DownloadRow r) { QTest::newRow(name) << r; };
+        row("Station ID 8-bit 600", {1, 8, 600, {5, 256, 256, 93}});
+        row("Channel ID 16-bit 700", {2, 16, 700});
+        row("Pink File 8-bit 700", {3, 8, 700});
+        row("Pink File 16-bit 131072",
+            {3, 16, 131072, QList<int>{6} + QList<int>(511, 512) + QList{516}});
+        row("Station ID 131073 frames: the unit's limit", {1, 16, 131073});
+        row("empty slice", {2, 16, 0, {10}});
+        row("silent unit: unconfirmed, a faster line", {1, 16, 300, {}, false, 1920});
+    }
+
+    // The stream is the command, every frame in order and the terminator, in the same hand-overs
+    // whatever the pacing; a confirmed download counts every byte as taken.
+    void download()
+    {
+        QFETCH(DownloadRow, row);
+        const auto [dest, bits, frames, sizes, confirms, rate] = row;
+        Rig rig;
+        rig.link.rate = rate;
+        QVERIFY(rig.download(dest, bits, frames));
+        rig.run(50, 400000, confirms ? rig.unitConfirms() : std::function<void()>{});
+
+        const int sent = std::min(frames, 131072);
+        const QByteArray expected = ExpectedStream(dest, bits, 100, sent, Ramp);
+        QCOMPARE(rig.link.all(), expected);
+        QCOMPARE(rig.session.sentStream(), expected);
+        QCOMPARE(rig.session.framesSent(), sent);
+        QCOMPARE(rig.session.plannedBytes(), expected.size());
+        QCOMPARE(rig.session.lineRate(), rate);
+        QCOMPARE(rig.result, confirms ? Result::Confirmed : Result::Unconfirmed);
+        const qint64 lineMs = qint64(expected.size() * 1000 / rate);
+        if (!confirms) // the unit's word is awaited for 2 s past the line time, no longer
+            QVERIFY2(rig.now >= lineMs + 2000 && rig.now <= lineMs + 2100,
+                     qPrintable(QString::number(rig.now)));
+        if (!sizes.isEmpty()) {
+            QList<int> got;
+            for (const ScriptedLink::Write& w : rig.link.writes)
+                got << int(w.bytes.size());
+            QCOMPARE(got, sizes);
+        }
+    }
+
+    // Of the line's rate the driver tells as sent (0: it tells nothing), and when Stop comes (-1:
+    // no stop).
+    void pacing_data()
+    {
+        QTest::addColumn<Pacing>("row");
+        QTest::newRow("pseudo-terminal, stop") << qMakePair(0.0, qint64(7000));
+        QTest::newRow("truthful driver, stop") << qMakePair(1.0, qint64(4320));
+        QTest::newRow("truthful driver") << qMakePair(1.0, qint64(-1));
+        QTest::newRow("driver slower than the clock") << qMakePair(0.5, qint64(-1));
+    }
+
+    void pacing()
+    {
+        QFETCH(Pacing, row);
+        const auto [driverShare, stopAtMs] = row;
+        Rig rig;
+        // The line takes what the slower of the clock and the driver allows.
+        auto truth = [&] {
+            const qint64 clock = LineSent(rig.link, rig.now);
+            if (driverShare == 0.0)
+                return clock;
+            const qint64 t0 = rig.link.writes.isEmpty() ? rig.now : rig.link.writes.first().atMs;
+            return std::min(clock, qint64((rig.now - t0) * 0.96 * driverShare));
+        };
+        if (driverShare > 0.0)
+            rig.link.unsent = [&] { return rig.link.all().size() - truth(); };
+        const int frames = 12000;
+        QVERIFY(rig.download(1, 8, frames));
+        qint64 worstAhead = 0;
+        qint64 writtenAtStop = -1;
+        qint64 unsentAtStop = -1;
+        double worstLead = 0;
+        rig.run(10, 60000, [&] {
+            const qint64 line = truth();
+            worstAhead = std::max(worstAhead, qint64(rig.link.all().size()) - line);
+            if (!rig.progress.isEmpty()) // the bar never runs ahead of the line
+                worstLead = std::max(worstLead, rig.progress.last() - (line - 4) * 100.0 / frames);
+            if (stopAtMs >= 0 && rig.now == stopAtMs) {
+                rig.session.requestStop();
+                writtenAtStop = rig.link.all().size();
+                unsentAtStop = writtenAtStop - line;
+            }
+        });
+        QVERIFY2(worstAhead <= UnitSession::BufferBytes, qPrintable(QString::number(worstAhead)));
+        QVERIFY2(worstLead <= 0.01, qPrintable(QString::number(worstLead)));
+        const QByteArray stream = rig.link.all();
+        QVERIFY(stream.endsWith(kTerminator));
+        QCOMPARE(rig.session.sentStream(), stream);
+        if (stopAtMs < 0) {
+            QCOMPARE(rig.result, Result::Unconfirmed);
+            return;
+        }
+        QCOMPARE(rig.result, Result::Stopped);
+        QCOMPARE(stream.size() - writtenAtStop, 6); // only the terminator follows the stop
+        QVERIFY2(unsentAtStop > 0 && unsentAtStop <= UnitSession::BufferBytes,
+                 qPrintable(QString::number(unsentAtStop)));
+        QCOMPARE((stream.size() - 10) % 256, 1); // frames 0 to a multiple of 256
+        QCOMPARE(stream, ExpectedStream(1, 8, 100, int(stream.size()) - 10, Ramp));
+    }
+
+    // A level moved during a download applies from the next hand-over on, never inside one.
+    void levelMovedMidStream()
+    {
+        Rig rig;
+        int level = 100;
+        QVERIFY(rig.download(1, 8, 12000, [&level] { return level; }));
+        rig.run(10, 3000);
+        level = 50;
+        rig.run(10, 60000);
+        const QByteArray stream = rig.link.all(), full = ExpectedStream(1, 8, 100, 12000, Ramp);
+        int k = 4;
+        while (k < stream.size() && stream[k] == full[k])
+            ++k;
+        const int f = (k - 5) / 256 * 256 + 1; // the first frame of the hand-over that changed
+        QVERIFY2(f > 2500 && f < 12000, qPrintable(QString::number(f)));
+        QCOMPARE(stream, full.left(4 + f) + ExpectedStream(1, 8, 50, 12000, Ramp).mid(4 + f));
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("line would not open") << "no open";
+        QTest::newRow("line fails mid-stream") << "lost";
+        QTest::newRow("driver never sends a byte") << "stalled";
+        QTest::newRow("driver never drains the end") << "undrained";
+        QTest::newRow("QXPGM before the terminator is not this write's") << "early answer";
+    }
+
+    void failures()
+    {
+        QFETCH(QString, what);
+        const Result result = what == "early answer" ? Result::Unconfirmed : Result::Failed;
+        Rig rig;
+        const int frames = 6000;
+        rig.link.opens = what != "no open";
+        rig.link.failOnWrite = what == "lost" ? 20 : -1;
+        if (what == "stalled")
+            rig.link.unsent = [&] { return qint64(rig.link.all().size()); };
+        if (what == "undrained") // the last 100 bytes never leave
+            rig.link.unsent = [&] { return rig.link.all().endsWith(kTerminator) ? 100 : 0; };
+        QVERIFY(rig.download(1, 8, frames));
+        qint64 takenWhenLost = -1;
+        rig.run(10, 60000, [&] {
+            if (what == "early answer" && !rig.link.all().endsWith(kTerminator))
+                rig.session.replyLine("QXPGM");
+            if (!rig.link.isOpen() && takenWhenLost < 0)
+                takenWhenLost = LineSent(rig.link, rig.now);
+        });
+        QCOMPARE(rig.result, result);
+        QVERIFY(!rig.session.busy());
+        const QByteArray taken = rig.session.sentStream();
+        QVERIFY(rig.link.all().startsWith(taken));
+        if (what == "no open")
+            QVERIFY(rig.link.writes.isEmpty() && rig.now == 0); // ended at once
+        if (what == "lost") // the copy holds what the line took, not what was handed over
+            QVERIFY2(taken.size() <= takenWhenLost && taken.size() < rig.link.all().size(),
+                     qPrintable(QString::number(taken.size())));
+        if (what == "stalled")
+            QVERIFY2(taken.isEmpty() && rig.now <= UnitSession::StallMs + 100,
+                     qPrintable(QString::number(rig.now)));
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<AnswerRow>("row");
+        const auto row = [](const char* name, AnswerRow r) { QTest::newRow(name) << r; };
+        const Command erase = Command::Erase, blank = Command::BlankCheck, id = Command::IdQuery;
+        row("erased", {erase, "QXESQXERA", Result::Erased, "QXERA"});
+        row("erased, lower case with a tail", {erase, "qxEra done", Result::Erased, "qxEra done"});
+        row("erase refused", {erase, "QXESQXERR", Result::NotBlank});
+        row("erase, other lines do not end the wait",
+            {erase, "QXPGM", Result::NoAnswer, {}, 10000});
+        row("blank", {blank, "QXBSQXERA", Result::Erased});
+        row("not blank", {blank, "QXBSQXERR", Result::NotBlank});
+        row("blank check, silent unit", {blank, {}, Result::NoAnswer, {}, 2000 + 5});
+        row("ID", {id, " OV16 V0116", Result::Confirmed});
+        row("ID, silent unit", {id, {}, Result::NoAnswer, {}, 2000 + 9});
+    }
+
+    // Each command puts exactly its bytes on the line and ends on its answer or its bound; the
+    // erase counts 100 ticks of its clock, the others wait 2 s past their line time.
+    void answers()
+    {
+        QFETCH(AnswerRow, row);
+        const auto [command, reply, result, text, endsAtMs] = row;
+        Rig rig;
+        rig.session.replyLine("QXERA"); // before the command: nobody's answer
+        const QMap<Command, QByteArray> bytes{{Command::Erase, "QXES"},
+                                              {Command::BlankCheck, "QXBS"},
+                                              {Command::IdQuery, UnitProtocol::IdQuery()}};
+        if (command == Command::Erase)
+            QVERIFY(rig.session.startErase(DestStationID));
+        else if (command == Command::BlankCheck)
+            QVERIFY(rig.session.startBlankCheck(DestStationID));
+        else
+            QVERIFY(rig.session.startIdQuery());
+        rig.run(1, 30000, [&] {
+            if (rig.now % 100 == 0)
+                rig.session.eraseTick();
+            if (rig.now == 300 && !reply.isEmpty())
+                rig.session.replyLine(reply);
+        });
+        QCOMPARE(rig.link.all(), bytes[command]);
+        QCOMPARE(rig.result, result);
+        QCOMPARE(rig.eraseTexts, text.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{text});
+        QCOMPARE(rig.now, endsAtMs);
+        if (command == Command::IdQuery && result == Result::Confirmed)
+            QCOMPARE(rig.session.answer(), QByteArray("OV16 V0116"));
+        if (command == Command::Erase && result == Result::NoAnswer) // the bar: 100 - ticks left
+            QCOMPARE(rig.progress.size(), 100);
+    }
+
+    void oneCommandAtATime_data()
+    {
+        QTest::addColumn<Command>("running");
+        QTest::newRow("download") << Command::Download;
+        QTest::newRow("erase") << Command::Erase;
+        QTest::newRow("blank check") << Command::BlankCheck;
+        QTest::newRow("ID query") << Command::IdQuery;
+    }
+
+    // While one command holds the line, no other start puts a byte on it; the running command's
+    // stream stays whole; an exit request ends a wait only once its command string has left.
+    void oneCommandAtATime()
+    {
+        QFETCH(Command, running);
+        const auto start = [running](Rig& r) {
+            switch (running) {
+            case Command::Download:
+                return r.download(2, 16, 3000);
+            case Command::Erase:
+                return r.session.startErase(DestChannelID);
+            case Command::BlankCheck:
+                return r.session.startBlankCheck(DestChannelID);
+            default:
+                return r.session.startIdQuery();
+            }
+        };
+        // Asked to end at once, a command still waits until its string has left the line.
+        Rig early;
+        QVERIFY(start(early));
+        early.session.endWait();
+        early.session.pump();
+        QVERIFY(early.session.busy());
+        early.run(1, 30000);
+        QVERIFY(early.now >= early.link.all().size() * 1000 / 960);
+        Rig rig;
+        QVERIFY(start(rig));
+        QCOMPARE(rig.session.running(), running);
+        rig.run(100, 1000);
+        const QByteArray before = rig.link.all();
+        QVERIFY(!rig.download(1, 8, 10));
+        QVERIFY(!rig.session.startErase(DestStationID));
+        QVERIFY(!rig.session.startBlankCheck(DestStationID));
+        QVERIFY(!rig.session.startIdQuery());
+        QCOMPARE(rig.link.all(), before);
+        // Leaving the program: the command ends, never inside its string.
+        rig.session.endWait();
+        rig.run(10, 30000, rig.unitConfirms());
+        QCOMPARE(rig.result, Result::Stopped);
+        const QByteArray all = rig.link.all();
+        if (running == Command::Download)
+            QCOMPARE(all, ExpectedStream(2, 16, 100, int(all.size()) - 10, Ramp));
+        else
+            QVERIFY(all.size() == 4 || all == UnitProtocol::IdQuery());
+    }
 };
-
-void TestUnitSession::download_data()
-{
-    QTest::addColumn<DownloadRow>("row");
-    const auto row = [](const char* name, DownloadRow r) { QTest::newRow(name) << r; };
-    row("Station ID 8-bit 600", {1, 8, 600, {5, 256, 256, 93}});
-    row("Channel ID 16-bit 700", {2, 16, 700});
-    row("Pink File 8-bit 700", {3, 8, 700});
-    row("Pink File 16-bit 131072",
-        {3, 16, 131072, QList<int>{6} + QList<int>(511, 512) + QList{516}});
-    row("Station ID 131073 frames: the unit's limit", {1, 16, 131073});
-    row("empty slice", {2, 16, 0, {10}});
-    row("silent unit: unconfirmed", {1, 16, 300, {}, false});
-}
-
-// The stream is the command, every frame in order and the terminator, in the same hand-overs
-// whatever the pacing; a confirmed download counts every byte as taken.
-void TestUnitSession::download()
-{
-    QFETCH(DownloadRow, row);
-    const auto [dest, bits, frames, sizes, confirms] = row;
-    Rig rig;
-    QVERIFY(rig.download(dest, bits, frames));
-    rig.run(50, 400000, confirms ? rig.unitConfirms() : std::function<void()>{});
-
-    const int sent = std::min(frames, 131072);
-    const QByteArray expected = ExpectedStream(dest, bits, 100, sent, Ramp);
-    QCOMPARE(rig.link.all(), expected);
-    QCOMPARE(rig.session.sentStream(), expected);
-    QCOMPARE(rig.session.framesSent(), sent);
-    QCOMPARE(rig.result, confirms ? Result::Confirmed : Result::Unconfirmed);
-    const qint64 lineMs = expected.size() * 1000 / 960;
-    if (!confirms) // the unit's word is awaited for 2 s past the line time, no longer
-        QVERIFY2(rig.now >= lineMs + 2000 && rig.now <= lineMs + 2100,
-                 qPrintable(QString::number(rig.now)));
-    if (!sizes.isEmpty()) {
-        QList<int> got;
-        for (const ScriptedLink::Write& w : rig.link.writes)
-            got << int(w.bytes.size());
-        QCOMPARE(got, sizes);
-    }
-}
-
-// Of the line's rate the driver tells as sent (0: it tells nothing), and when Stop comes (-1: no
-// stop).
-void TestUnitSession::pacing_data()
-{
-    QTest::addColumn<Pacing>("row");
-    QTest::newRow("pseudo-terminal, stop") << qMakePair(0.0, qint64(7000));
-    QTest::newRow("truthful driver, stop") << qMakePair(1.0, qint64(4320));
-    QTest::newRow("truthful driver") << qMakePair(1.0, qint64(-1));
-    QTest::newRow("driver slower than the clock") << qMakePair(0.5, qint64(-1));
-}
-
-void TestUnitSession::pacing()
-{
-    QFETCH(Pacing, row);
-    const auto [driverShare, stopAtMs] = row;
-    Rig rig;
-    // The line takes what the slower of the clock and the driver allows.
-    auto truth = [&] {
-        const qint64 clock = LineSent(rig.link, rig.now);
-        if (driverShare == 0.0)
-            return clock;
-        const qint64 t0 = rig.link.writes.isEmpty() ? rig.now : rig.link.writes.first().atMs;
-        return std::min(clock, qint64((rig.now - t0) * 0.96 * driverShare));
-    };
-    if (driverShare > 0.0)
-        rig.link.unsent = [&] { return rig.link.all().size() - truth(); };
-    const int frames = 12000;
-    QVERIFY(rig.download(1, 8, frames));
-    qint64 worstAhead = 0;
-    qint64 writtenAtStop = -1;
-    qint64 unsentAtStop = -1;
-    double worstLead = 0;
-    rig.run(10, 60000, [&] {
-        const qint64 line = truth();
-        worstAhead = std::max(worstAhead, qint64(rig.link.all().size()) - line);
-        if (!rig.progress.isEmpty()) // the bar never runs ahead of the line
-            worstLead = std::max(worstLead, rig.progress.last() - (line - 4) * 100.0 / frames);
-        if (stopAtMs >= 0 && rig.now == stopAtMs) {
-            rig.session.requestStop();
-            writtenAtStop = rig.link.all().size();
-            unsentAtStop = writtenAtStop - line;
-        }
-    });
-    QVERIFY2(worstAhead <= UnitSession::BufferBytes, qPrintable(QString::number(worstAhead)));
-    QVERIFY2(worstLead <= 0.01, qPrintable(QString::number(worstLead)));
-    const QByteArray stream = rig.link.all();
-    QVERIFY(stream.endsWith(kTerminator));
-    QCOMPARE(rig.session.sentStream(), stream);
-    if (stopAtMs < 0) {
-        QCOMPARE(rig.result, Result::Unconfirmed);
-        return;
-    }
-    QCOMPARE(rig.result, Result::Stopped);
-    QCOMPARE(stream.size() - writtenAtStop, 6); // only the terminator follows the stop
-    QVERIFY2(unsentAtStop > 0 && unsentAtStop <= UnitSession::BufferBytes,
-             qPrintable(QString::number(unsentAtStop)));
-    QCOMPARE((stream.size() - 10) % 256, 1); // frames 0 to a multiple of 256
-    QCOMPARE(stream, ExpectedStream(1, 8, 100, int(stream.size()) - 10, Ramp));
-}
-
-// A level moved during a download applies from the next hand-over on, never inside one.
-void TestUnitSession::levelMovedMidStream()
-{
-    Rig rig;
-    int level = 100;
-    QVERIFY(rig.download(1, 8, 12000, [&level] { return level; }));
-    rig.run(10, 3000);
-    level = 50;
-    rig.run(10, 60000);
-    const QByteArray stream = rig.link.all(), full = ExpectedStream(1, 8, 100, 12000, Ramp);
-    int k = 4;
-    while (k < stream.size() && stream[k] == full[k])
-        ++k;
-    const int f = (k - 5) / 256 * 256 + 1; // the first frame of the hand-over that changed
-    QVERIFY2(f > 2500 && f < 12000, qPrintable(QString::number(f)));
-    QCOMPARE(stream, full.left(4 + f) + ExpectedStream(1, 8, 50, 12000, Ramp).mid(4 + f));
-}
-
-void TestUnitSession::failures_data()
-{
-    QTest::addColumn<QString>("what");
-    QTest::newRow("line would not open") << "no open";
-    QTest::newRow("line fails mid-stream") << "lost";
-    QTest::newRow("driver never sends a byte") << "stalled";
-    QTest::newRow("driver never drains the end") << "undrained";
-    QTest::newRow("QXPGM before the terminator is not this write's") << "early answer";
-}
-
-void TestUnitSession::failures()
-{
-    QFETCH(QString, what);
-    const Result result = what == "early answer" ? Result::Unconfirmed : Result::Failed;
-    Rig rig;
-    const int frames = 6000;
-    rig.link.opens = what != "no open";
-    rig.link.failOnWrite = what == "lost" ? 20 : -1;
-    if (what == "stalled")
-        rig.link.unsent = [&] { return qint64(rig.link.all().size()); };
-    if (what == "undrained") // the last 100 bytes never leave
-        rig.link.unsent = [&] { return rig.link.all().endsWith(kTerminator) ? 100 : 0; };
-    QVERIFY(rig.download(1, 8, frames));
-    qint64 takenWhenLost = -1;
-    rig.run(10, 60000, [&] {
-        if (what == "early answer" && !rig.link.all().endsWith(kTerminator))
-            rig.session.replyLine("QXPGM");
-        if (!rig.link.isOpen() && takenWhenLost < 0)
-            takenWhenLost = LineSent(rig.link, rig.now);
-    });
-    QCOMPARE(rig.result, result);
-    QVERIFY(!rig.session.busy());
-    const QByteArray taken = rig.session.sentStream();
-    QVERIFY(rig.link.all().startsWith(taken));
-    if (what == "no open")
-        QVERIFY(rig.link.writes.isEmpty() && rig.now == 0); // ended at once
-    if (what == "lost") // the copy holds what the line took, not what was handed over
-        QVERIFY2(taken.size() <= takenWhenLost && taken.size() < rig.link.all().size(),
-                 qPrintable(QString::number(taken.size())));
-    if (what == "stalled")
-        QVERIFY2(taken.isEmpty() && rig.now <= UnitSession::StallMs + 100,
-                 qPrintable(QString::number(rig.now)));
-}
-
-void TestUnitSession::answers_data()
-{
-    QTest::addColumn<AnswerRow>("row");
-    const auto row = [](const char* name, AnswerRow r) { QTest::newRow(name) << r; };
-    const Command erase = Command::Erase, blank = Command::BlankCheck, id = Command::IdQuery;
-    row("erased", {erase, "QXESQXERA", Result::Erased, "QXERA"});
-    row("erased, lower case with a tail", {erase, "qxEra done", Result::Erased, "qxEra done"});
-    row("erase refused", {erase, "QXESQXERR", Result::NotBlank});
-    row("erase, other lines do not end the wait", {erase, "QXPGM", Result::NoAnswer, {}, 10000});
-    row("blank", {blank, "QXBSQXERA", Result::Erased});
-    row("not blank", {blank, "QXBSQXERR", Result::NotBlank});
-    row("blank check, silent unit", {blank, {}, Result::NoAnswer, {}, 2000 + 5});
-    row("ID", {id, " OV16 V0116", Result::Confirmed});
-    row("ID, silent unit", {id, {}, Result::NoAnswer, {}, 2000 + 9});
-}
-
-// Each command puts exactly its bytes on the line and ends on its answer or its bound; the erase
-// counts 100 ticks of its clock, the others wait 2 s past their line time.
-void TestUnitSession::answers()
-{
-    QFETCH(AnswerRow, row);
-    const auto [command, reply, result, text, endsAtMs] = row;
-    Rig rig;
-    rig.session.replyLine("QXERA"); // before the command: nobody's answer
-    const QMap<Command, QByteArray> bytes{{Command::Erase, "QXES"},
-                                          {Command::BlankCheck, "QXBS"},
-                                          {Command::IdQuery, UnitProtocol::IdQuery()}};
-    if (command == Command::Erase)
-        QVERIFY(rig.session.startErase(DestStationID));
-    else if (command == Command::BlankCheck)
-        QVERIFY(rig.session.startBlankCheck(DestStationID));
-    else
-        QVERIFY(rig.session.startIdQuery());
-    rig.run(1, 30000, [&] {
-        if (rig.now % 100 == 0)
-            rig.session.eraseTick();
-        if (rig.now == 300 && !reply.isEmpty())
-            rig.session.replyLine(reply);
-    });
-    QCOMPARE(rig.link.all(), bytes[command]);
-    QCOMPARE(rig.result, result);
-    QCOMPARE(rig.eraseTexts, text.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{text});
-    QCOMPARE(rig.now, endsAtMs);
-    if (command == Command::IdQuery && result == Result::Confirmed)
-        QCOMPARE(rig.session.answer(), QByteArray("OV16 V0116"));
-    if (command == Command::Erase && result == Result::NoAnswer) // the bar: 100 - ticks left
-        QCOMPARE(rig.progress.size(), 100);
-}
-
-void TestUnitSession::oneCommandAtATime_data()
-{
-    QTest::addColumn<Command>("running");
-    QTest::newRow("download") << Command::Download;
-    QTest::newRow("erase") << Command::Erase;
-    QTest::newRow("blank check") << Command::BlankCheck;
-    QTest::newRow("ID query") << Command::IdQuery;
-}
-
-// While one command holds the line, no other start puts a byte on it; the running command's
-// stream stays whole; an exit request ends a wait only once its command string has left.
-void TestUnitSession::oneCommandAtATime()
-{
-    QFETCH(Command, running);
-    const auto start = [running](Rig& r) {
-        switch (running) {
-        case Command::Download:
-            return r.download(2, 16, 3000);
-        case Command::Erase:
-            return r.session.startErase(DestChannelID);
-        case Command::BlankCheck:
-            return r.session.startBlankCheck(DestChannelID);
-        default:
-            return r.session.startIdQuery();
-        }
-    };
-    // Asked to end at once, a command still waits until its string has left the line.
-    Rig early;
-    QVERIFY(start(early));
-    early.session.endWait();
-    early.session.pump();
-    QVERIFY(early.session.busy());
-    early.run(1, 30000);
-    QVERIFY(early.now >= early.link.all().size() * 1000 / 960);
-    Rig rig;
-    QVERIFY(start(rig));
-    QCOMPARE(rig.session.running(), running);
-    rig.run(100, 1000);
-    const QByteArray before = rig.link.all();
-    QVERIFY(!rig.download(1, 8, 10));
-    QVERIFY(!rig.session.startErase(DestStationID));
-    QVERIFY(!rig.session.startBlankCheck(DestStationID));
-    QVERIFY(!rig.session.startIdQuery());
-    QCOMPARE(rig.link.all(), before);
-    // Leaving the program: the command ends, never inside its string.
-    rig.session.endWait();
-    rig.run(10, 30000, rig.unitConfirms());
-    QCOMPARE(rig.result, Result::Stopped);
-    const QByteArray all = rig.link.all();
-    if (running == Command::Download)
-        QCOMPARE(all, ExpectedStream(2, 16, 100, int(all.size()) - 10, Ramp));
-    else
-        QVERIFY(all.size() == 4 || all == UnitProtocol::IdQuery());
-}
 
 QTEST_GUILESS_MAIN(TestUnitSession)
 #include "tst_unit_session.moc"
