@@ -17,8 +17,6 @@ public:
 
     FrmSplash2(Toolkit& toolkit, QWidget* parent = nullptr);
 
-    int TicksLeft() const { return m_ticksLeft; }
-    bool MouseHeld() const { return m_mouseHeld; }
     QLabel* Label1() const { return m_label1; }
     QLabel* Label2() const { return m_label2; }
     QLabel* lblVersion() const { return m_lblVersion; }

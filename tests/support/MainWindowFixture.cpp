@@ -3,12 +3,12 @@
 #include <QTimer>
 #include <QUuid>
 
+// A title of its own keeps the local socket apart from any running program and other tests.
 MainWindowFixture::MainWindowFixture()
+    : instanceTitle(QStringLiteral("PelorinTest-") + QUuid::createUuid().toString(QUuid::Id128)),
+      settings(std::make_unique<RegEdit>(StoreFile())),
+      instance(std::make_unique<InstanceGuard>(instanceTitle))
 {
-    settings = std::make_unique<RegEdit>(StoreFile());
-    // A title of its own keeps the local socket apart from any running program and other tests.
-    instance = std::make_unique<InstanceGuard>(QStringLiteral("PelorinTest-") +
-                                               QUuid::createUuid().toString(QUuid::Id128));
 }
 
 Form_Main& MainWindowFixture::Create(bool load, bool keepSplash)

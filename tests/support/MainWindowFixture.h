@@ -17,6 +17,7 @@ struct MainWindowFixture
     QTemporaryDir dir;
     ScriptedToolkit toolkit;
     AppState state;
+    const QString instanceTitle; // an earlier instance of the window's own is made with it
     std::unique_ptr<RegEdit> settings;
     std::unique_ptr<InstanceGuard> instance;
     std::unique_ptr<Form_Main> window;

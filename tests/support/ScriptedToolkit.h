@@ -2,6 +2,7 @@
 
 #include "app/ui/Toolkit.h"
 
+#include <QDialog>
 #include <QList>
 #include <QQueue>
 #include <QStringList>
@@ -31,15 +32,23 @@ public:
     int cancelAfterUpdates = -1; // the person presses Cancel at this update; -1 never
 
     int MsgBox(const QString& text, Buttons buttons, const QString& title) override;
-    std::optional<QString> GetOpenFileName(const QString& filter, const QString& defaultExt,
-                                           const QString& currentName) override;
+    std::optional<QString> GetOpenFileName(const QString&, const QString&,
+                                           const QString& currentName) override
+    {
+        dialogsStartedWith << currentName;
+        return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+    }
     // Answered from fileAnswers too.
     std::optional<QString> GetSaveFileName(const QString& filter, const QString& defaultExt,
                                            const QString& suggestedName) override
     {
         return GetOpenFileName(filter, defaultExt, suggestedName);
     }
-    void ShowModal(QDialog& dialog) override;
+    void ShowModal(QDialog& dialog) override
+    {
+        ++modalShows;
+        dialog.exec();
+    }
     std::unique_ptr<JobProgress> BeginProgress(const QString& label) override;
     void Beep() override { ++beeps; }
     void OpenUrl(const QString& url) override { openedUrls << url; }

@@ -18,15 +18,31 @@ public:
     };
 
     // A chunk whose declared size is the payload's, followed by a pad byte when odd.
-    static QByteArray chunk(const QByteArray& id, const QByteArray& payload);
+    static QByteArray chunk(const QByteArray& id, const QByteArray& payload)
+    {
+        return rawChunk(id, quint32(payload.size()), payload) +
+               QByteArray(payload.size() % 2, '\0');
+    }
     // A chunk with any declared size and exactly the given payload bytes (no automatic pad).
-    static QByteArray rawChunk(const QByteArray& id, quint32 declared, const QByteArray& payload);
+    static QByteArray rawChunk(const QByteArray& id, quint32 declared, const QByteArray& payload)
+    {
+        return id + le32(declared) + payload;
+    }
     static QByteArray fmtChunk(const Fmt& f);
     // "RIFF", size 4 + body (or `declared`), the form type, then the body.
-    static QByteArray riff(const QByteArray& form, const QByteArray& body, qint64 declared = -1);
+    static QByteArray riff(const QByteArray& form, const QByteArray& body, qint64 declared = -1)
+    {
+        return "RIFF" + le32(quint32(declared >= 0 ? declared : 4 + body.size())) + form + body;
+    }
     // The common case: RIFF WAVE with a "fmt " chunk and a "data" chunk.
-    static QByteArray pcm(const Fmt& f, const QByteArray& data);
-    static quint16 blockAlignOf(const Fmt& f);
-    static QByteArray le16(quint16 v);
-    static QByteArray le32(quint32 v);
+    static QByteArray pcm(const Fmt& f, const QByteArray& data)
+    {
+        return riff("WAVE", fmtChunk(f) + chunk("data", data));
+    }
+    static quint16 blockAlignOf(const Fmt& f)
+    {
+        return f.blockAlign >= 0 ? quint16(f.blockAlign) : quint16(f.channels * (f.bits / 8));
+    }
+    static QByteArray le16(quint16 v) { return QByteArray(1, char(v & 0xFF)) + char(v >> 8); }
+    static QByteArray le32(quint32 v) { return le16(quint16(v & 0xFFFF)) + le16(quint16(v >> 16)); }
 };
