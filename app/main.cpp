@@ -4,10 +4,9 @@
 #include "app/settings/RegEdit.h"
 #include "app/ui/AppState.h"
 #include "app/ui/DesktopToolkit.h"
+#include "wave/gui/Playback.h"
 
 #include <QApplication>
-#include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -32,9 +31,5 @@ int main(int argc, char* argv[])
         window.show();
         rc = app.exec();
     } // the window, the settings store and the instance socket are closed here
-    // Qt 6.4's PulseAudio engine is a static object whose teardown disconnects from the sound
-    // server without its main-loop lock, so now and then libpulse aborts the process after a
-    // clean run. Nothing of ours is left to tear down: leave without the static destructors.
-    std::fflush(nullptr);
-    std::_Exit(rc);
+    Playback::LeaveProcess(rc);
 }

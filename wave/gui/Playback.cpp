@@ -6,6 +6,8 @@
 #include <QAudioSink>
 #include <QMediaDevices>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -74,6 +76,12 @@ QString Playback::ErrorText(QAudio::Error error)
 QString Playback::NoDeviceText()
 {
     return QStringLiteral("No audio output device is available, so the slice cannot be played.");
+}
+
+void Playback::LeaveProcess(int rc)
+{
+    std::fflush(nullptr);
+    std::_Exit(rc);
 }
 
 QAudioDevice Playback::DeviceFor(qint16 deviceId) const

@@ -51,6 +51,10 @@ public:
     // The message for a failed open, by the audio system's error.
     static QString ErrorText(QAudio::Error error);
     static QString NoDeviceText();
+    // Ends the process with `rc` once the caller's own objects are gone, skipping the static
+    // destructors: Qt 6.4's PulseAudio engine tears down without its main-loop lock, and libpulse
+    // then aborts about one clean exit in 1500.
+    [[noreturn]] static void LeaveProcess(int rc);
 
 private:
     QAudioDevice DeviceFor(qint16 deviceId) const;
