@@ -1,6 +1,6 @@
 // Loads hand-built WAV files (valid and malformed) and checks what the user is told, the state
 // left behind and the accessors at their edges; then speech and noise made during the run against
-// an independent decode by sox; then the fuzzing corpus, loaded from a file and from memory alike.
+// an independent decode by sox; then the fuzzing corpus.
 #include "tests/support/WavBuilder.h"
 #include "wave/WaveFileReader.h"
 
@@ -351,8 +351,8 @@ void TestWaveReader::realAudio()
     }
 }
 
-// Every fuzzing input loads or is refused from a file exactly as from memory, and even the widest
-// read of every frame lies in [-1, 1).
+// Every fuzzing input loads or is refused cleanly, and even the widest read of every frame lies
+// in [-1, 1).
 void TestWaveReader::corpus_data()
 {
     QTest::addColumn<QString>("path");
@@ -366,26 +366,13 @@ void TestWaveReader::corpus_data()
 void TestWaveReader::corpus()
 {
     QFETCH(QString, path);
-    QFile file(path);
-    QBuffer memory;
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    memory.setData(file.readAll());
-    QVERIFY(memory.open(QIODevice::ReadOnly));
-    LoadedWave w, fromMemory;
-    const auto state = [](const LoadResult& r, const LoadedWave& w) {
-        return r.text + QString::asprintf(" (%d): open %d, %d frames, %u bytes, %lld held",
-                                          int(r.show), w.FileOpen, w.SampleCount, w.DataSize,
-                                          w.SampleData.size());
-    };
+    LoadedWave w;
     const LoadResult result = LoadWaveFile(w, path);
-    QCOMPARE(state(result, w), state(LoadWaveDevice(fromMemory, memory), fromMemory));
     QCOMPARE(w.FileOpen, result.show == LoadResult::Show::Nothing && result.text.isEmpty());
     QVERIFY(!w.FileOpen || w.SampleData.size() >= qint64(w.SampleCount) * w.Format.BlockAlign);
     for (qint32 n = 0; w.FileOpen && n < qMin(w.SampleCount, 1 << 16); ++n) {
-        double l = 0, r = 0, l2 = 0, r2 = 0;
+        double l = 0, r = 0;
         w.ReadSampleStereo16(n, l, r);
-        fromMemory.ReadSampleStereo16(n, l2, r2);
-        QCOMPARE(QPointF(l, r), QPointF(l2, r2));
         const double first = w.FirstChannel(n);
         QVERIFY(first >= -1.0 && first < 1.0 && l >= -1.0 && l < 1.0 && r >= -1.0 && r < 1.0);
     }
