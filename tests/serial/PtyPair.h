@@ -26,13 +26,6 @@ public:
     PtyPair& operator=(const PtyPair&) = delete;
 
     const QString& slavePath() const { return m_slavePath; }
-    static QByteArray allByteValues()
-    {
-        QByteArray all(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            all[b] = char(b);
-        return all;
-    }
     void closeMaster()
     {
         if (m_master >= 0)

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <span>
 #include <vector>
 
 // The serial controller on the main window's controls as the design builds them, but without the
@@ -72,35 +73,21 @@ public:
         state.ComPortNum = static_cast<qint16>(n);
         ctl->StartCom();
     }
-    PtyPair& openPty(int n)
-    {
-        PtyPair& pty = attachPty(n);
-        use(n);
-        return pty;
-    }
 
     bool portOpen() const { return ctl->MSComm1().PortOpen(); }
     static QColor linkColour(const MainControls& c)
     {
         return c.txtCom->palette().color(QPalette::Base);
     }
-    // Caption and tag of the visible port items as "COM3| 3"; positions of the checked items.
-    static QStringList visibleItems(const MainControls& c)
+    // Caption and tag of the visible port items as "COM3| 3", a checked one marked "*".
+    static QStringList items(const MainControls& c)
     {
         QStringList items;
-        for (int i = 1; i <= 12; ++i) {
-            if (c.mnuCOMsel[i]->isVisible())
-                items << c.mnuCOMsel[i]->text() + '|' + c.mnuCOMsel[i]->data().toString();
+        for (const QAction* item : std::span(c.mnuCOMsel).subspan(1, 12)) {
+            if (item->isVisible() || item->isChecked())
+                items << item->text() + '|' + item->data().toString() +
+                             (item->isChecked() ? "*" : "");
         }
         return items;
-    }
-    static QList<int> checkedItems(const MainControls& c)
-    {
-        QList<int> checked;
-        for (int i = 1; i <= 12; ++i) {
-            if (c.mnuCOMsel[i]->isChecked())
-                checked << i;
-        }
-        return checked;
     }
 };
