@@ -131,26 +131,16 @@ private Q_SLOTS:
              app});
         row("44100 as Pink File, Cancel", {44100, 2, 0, save.arg("Pink Wave File"), "Notice:"});
         row("Erase Channel ID, Cancel", {8000, 1, 1, erase.arg("Channel ID"), "Notice:"});
-        row("Erase Station ID", {8000,
-                                 0,
-                                 1,
-                                 erase.arg("Station ID"),
-                                 "Notice:",
-                                 "QXERA",
-                                 "QXES",
-                                 " QXESQXERA",
-                                 {"--erase-ms", "300"},
-                                 49});
-        row("Erase Pink File, silent unit", {8000,
-                                             2,
-                                             1,
-                                             erase.arg("Pink Wave File"),
-                                             "Notice:",
-                                             "The unit did not answer the erase within 10 seconds.",
-                                             "QXEP",
-                                             {},
-                                             {"--ignore"},
-                                             99});
+        // An erase waits for the unit's answer: the bar's highest value tells how long.
+        const auto eraseRow = [&](const char* name, int option, const char* dest, QString status,
+                                  QByteArray line, QString reply, QStringList sim, double bar) {
+            row(name, {8000, option, 1, erase.arg(dest), "Notice:", status, line, reply, sim, bar});
+        };
+        eraseRow("Erase Station ID", 0, "Station ID", "QXERA", "QXES", " QXESQXERA",
+                 {"--erase-ms", "300"}, 49);
+        eraseRow("Erase Pink File, silent unit", 2, "Pink Wave File",
+                 "The unit did not answer the erase within 10 seconds.", "QXEP", {}, {"--ignore"},
+                 99);
         row("Blank Check Station ID", {8000, 0, 4, {}, {}, {}, "QXBS", " QXBSQXERA"});
         row("Blank Check Channel ID", {8000, 1, 4, {}, {}, {}, "QXBC", " QXBCQXERA"});
         row("Blank Check Pink File", {8000, 2, 4, {}, {}, {}, "QXBP", " QXBPQXERA"});
@@ -250,35 +240,17 @@ private Q_SLOTS:
         row("131073 Station ID, OK", {1, 8, 1, 100, 131073, station});
         row("131073 Pink File, Cancel",
             {3, 8, 1, 100, 131073, pink, Toolkit::Cancel, {"--baud", "0"}, kAborted});
-        row("silent unit", {1,
-                            16,
-                            1,
-                            100,
-                            5000,
-                            {},
-                            Toolkit::Ok,
-                            {"--baud", "0", "--ignore"},
-                            "Transfer completed, but the unit did not confirm it (no QXPGM)."});
-        row("unit hangs up", {1,
-                              16,
-                              1,
-                              100,
-                              5000,
-                              {},
-                              Toolkit::Ok,
-                              {"--baud", "9600", "--hangup-after", "3000"},
-                              "Transfer failed: the port did not send all data."});
-        row("copy file cannot be written",
-            {1,
-             16,
-             1,
-             100,
-             5000,
-             {},
-             Toolkit::Ok,
-             {"--baud", "0"},
-             "Transfer completed. The copy file %1 could not be written: a folder of that name "
-             "is in the way."});
+        // 5000 frames of 16-bit Station ID, each ending otherwise.
+        const auto ending = [&](const char* name, QStringList sim, QString status) {
+            row(name, {1, 16, 1, 100, 5000, {}, Toolkit::Ok, sim, status});
+        };
+        ending("silent unit", {"--baud", "0", "--ignore"},
+               "Transfer completed, but the unit did not confirm it (no QXPGM).");
+        ending("unit hangs up", {"--baud", "9600", "--hangup-after", "3000"},
+               "Transfer failed: the port did not send all data.");
+        ending("copy file cannot be written", {"--baud", "0"},
+               "Transfer completed. The copy file %1 could not be written: a folder of that name "
+               "is in the way.");
     }
     // Completed only once the unit said so, never for what it did not confirm or did not get;
     // the copy file holds what the line took, and the closing times count it.
@@ -399,11 +371,12 @@ private Q_SLOTS:
                  asked ? QStringList{Form_Main::ExitQuestion} : QStringList());
         if (erase) {
             QCOMPARE(u.Controls().txtErr->toPlainText(), QStringLiteral("QXERA"));
-            QTest::qWait(300);
-            QCOMPARE(sim.Received(), QByteArray("QXES"));
             QList<bool> idle = kIdle;
             idle[6] = true; // after an erase the bar stays shown, at 0
             QCOMPARE(u.States(), idle);
+            // Nothing else went out meanwhile: the next command follows the erase directly.
+            u.Click(4);
+            QTRY_COMPARE_WITH_TIMEOUT(sim.Received(), QByteArray("QXESQXBS"), kLineMs);
             return;
         }
         // Gone and left add up to the 8.3 s the line needs for the whole stream.
