@@ -61,6 +61,20 @@ struct Rig
                 session.replyLine("QXPGM");
         };
     }
+    // Starts the command on destination dest (a download: 3000 frames of 16-bit).
+    bool start(Command command, WaveDestination dest)
+    {
+        switch (command) {
+        case Command::Download:
+            return download(dest, 16, 3000);
+        case Command::Erase:
+            return session.startErase(dest);
+        case Command::BlankCheck:
+            return session.startBlankCheck(dest);
+        default:
+            return session.startIdQuery();
+        }
+    }
     bool download(int dest, int bits, int frames, std::function<int()> level = {})
     {
         std::vector<double> values(size_t(std::max(frames, 0)));
@@ -306,12 +320,7 @@ private slots:
         const QMap<Command, QByteArray> bytes{{Command::Erase, "QXES"},
                                               {Command::BlankCheck, "QXBS"},
                                               {Command::IdQuery, UnitProtocol::IdQuery()}};
-        if (command == Command::Erase)
-            QVERIFY(rig.session.startErase(DestStationID));
-        else if (command == Command::BlankCheck)
-            QVERIFY(rig.session.startBlankCheck(DestStationID));
-        else
-            QVERIFY(rig.session.startIdQuery());
+        QVERIFY(rig.start(command, DestStationID));
         rig.run(1, 30000, [&] {
             if (rig.now % 100 == 0)
                 rig.session.eraseTick();
@@ -342,28 +351,16 @@ private slots:
     void oneCommandAtATime()
     {
         QFETCH(Command, running);
-        const auto start = [running](Rig& r) {
-            switch (running) {
-            case Command::Download:
-                return r.download(2, 16, 3000);
-            case Command::Erase:
-                return r.session.startErase(DestChannelID);
-            case Command::BlankCheck:
-                return r.session.startBlankCheck(DestChannelID);
-            default:
-                return r.session.startIdQuery();
-            }
-        };
         // Asked to end at once, a command still waits until its string has left the line.
         Rig early;
-        QVERIFY(start(early));
+        QVERIFY(early.start(running, DestChannelID));
         early.session.endWait();
         early.session.pump();
         QVERIFY(early.session.busy());
         early.run(1, 30000);
         QVERIFY(early.now >= early.link.all().size() * 1000 / 960);
         Rig rig;
-        QVERIFY(start(rig));
+        QVERIFY(rig.start(running, DestChannelID));
         QCOMPARE(rig.session.running(), running);
         rig.run(100, 1000);
         const QByteArray before = rig.link.all();
