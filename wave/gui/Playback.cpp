@@ -17,6 +17,7 @@ namespace {
 constexpr qint64 StallLimitMs = 4000;
 // Near the end the processed time is polled at this interval at most.
 constexpr qint64 PollMs = 10;
+constexpr qint64 BufferUSecs = 400000; // what a stalled thread may leave unfed
 
 struct ErrorRow
 {
@@ -112,6 +113,9 @@ QString Playback::StartSound(const LoadedWave& sound, bool loop, qint16 deviceId
     m_loop = loop;
     OpenSliceSource(sound, loop);
     m_sink = std::make_unique<QAudioSink>(device, *format);
+    // Room for a busy desktop: the sink is fed from this thread, and a short buffer runs dry
+    // (gaps in the sound) whenever the thread waits its turn. Stop drops what is queued.
+    m_sink->setBufferSize(format->bytesForDuration(BufferUSecs));
     connect(m_sink.get(), &QAudioSink::stateChanged, this, &Playback::StateChanged);
     m_wave.Playing = true; // before start: an empty slice may end inside it
     m_sink->start(m_source.get());
