@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ui/AppState.h"
 #include "app/ui/Toolkit.h"
 
 #include <QDialog>
@@ -25,13 +26,15 @@ public:
     QQueue<std::optional<QString>> fileAnswers; // nullopt = Cancel; default Cancel when empty
     QStringList openedUrls;
     QList<QString> dialogsStartedWith; // the name each open dialog was started with
-    int beeps = 0;
-    int modalShows = 0;
-    QStringList progressLabels; // one per progress window started
+    QStringList progressLabels;        // one per progress window started
     int progressUpdates = 0;
     int cancelAfterUpdates = -1; // the person presses Cancel at this update; -1 never
 
-    int MsgBox(const QString& text, Buttons buttons, const QString& title) override;
+    int MsgBox(const QString& text, Buttons buttons, const QString& title) override
+    {
+        messages.append({text, buttons, title.isEmpty() ? AppState::AppTitle : title});
+        return msgBoxAnswers.isEmpty() ? Ok : msgBoxAnswers.dequeue();
+    }
     std::optional<QString> GetOpenFileName(const QString&, const QString&,
                                            const QString& currentName) override
     {
@@ -44,14 +47,29 @@ public:
     {
         return GetOpenFileName(filter, defaultExt, suggestedName);
     }
-    void ShowModal(QDialog& dialog) override
+    void ShowModal(QDialog& dialog) override { dialog.exec(); }
+    std::unique_ptr<JobProgress> BeginProgress(const QString& label) override
     {
-        ++modalShows;
-        dialog.exec();
+        struct Scripted : JobProgress
+        {
+            explicit Scripted(ScriptedToolkit& t) : toolkit(t) {}
+            bool Update(double) override
+            {
+                return toolkit.progressUpdates++ != toolkit.cancelAfterUpdates;
+            }
+            ScriptedToolkit& toolkit;
+        };
+        progressLabels << label;
+        return std::make_unique<Scripted>(*this);
     }
-    std::unique_ptr<JobProgress> BeginProgress(const QString& label) override;
-    void Beep() override { ++beeps; }
+    void Beep() override {}
     void OpenUrl(const QString& url) override { openedUrls << url; }
 
-    QStringList MessageTexts() const;
+    QStringList MessageTexts() const
+    {
+        QStringList texts;
+        for (const Message& m : messages)
+            texts << m.text;
+        return texts;
+    }
 };

@@ -28,7 +28,18 @@ public:
     {
         return id + le32(declared) + payload;
     }
-    static QByteArray fmtChunk(const Fmt& f);
+    // The format chunk; bytes past cbSize are filler.
+    static QByteArray fmtChunk(const Fmt& f)
+    {
+        const quint16 align = blockAlignOf(f);
+        QByteArray body = le16(f.tag) + le16(f.channels) + le32(f.rate) + le32(f.rate * align) +
+                          le16(align) + le16(f.bits);
+        if (f.chunkSize > 16)
+            body += le16(f.cbSize);
+        while (body.size() < f.chunkSize)
+            body.append(char(0x11 * (body.size() % 15)));
+        return chunk("fmt ", body);
+    }
     // "RIFF", size 4 + body (or `declared`), the form type, then the body.
     static QByteArray riff(const QByteArray& form, const QByteArray& body, qint64 declared = -1)
     {
