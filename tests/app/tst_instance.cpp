@@ -12,15 +12,18 @@ class TestInstance : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
+    void init()
     {
-        // The local socket lives in the runtime folder and the settings under the config folder:
-        // both point into this test's own folder, away from a running program. Children inherit
-        // it.
-        QVERIFY(QDir(m_dir.path()).mkpath("runtime"));
-        qputenv("TMPDIR", m_dir.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", m_dir.filePath("runtime").toUtf8());
+        static const QString systemTemp = QDir::tempPath(); // before TMPDIR is changed below
+        m_dir = std::make_unique<QTemporaryDir>(systemTemp +
+                                                QStringLiteral("/pelorin-instance-XXXXXX"));
+        // The local socket lives in the runtime folder and the settings under the
+        // config folder: both point into this test's own folder, away from a running
+        // program. Children inherit it.
+        QVERIFY(QDir(m_dir->path()).mkpath("runtime") && QDir(m_dir->path()).mkpath("elsewhere"));
+        qputenv("TMPDIR", m_dir->path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_dir->filePath("config").toUtf8());
+        qputenv("XDG_RUNTIME_DIR", m_dir->filePath("runtime").toUtf8());
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
@@ -37,6 +40,7 @@ private Q_SLOTS:
             endTaskTitles << title;
             return InstanceGuard::EndTaskReply::NotFound;
         };
+        QVERIFY(!earlier.EarlierInstanceRunning());
         QVERIFY(earlier.Listen());
         QProcess* second = Start();
         QTRY_COMPARE_WITH_TIMEOUT(activations, 1, 10000);
@@ -44,9 +48,8 @@ private Q_SLOTS:
         QTest::qWait(500); // it goes on with its own start-up and keeps running
         QCOMPARE(second->state(), QProcess::Running);
         // A run with a runtime folder of its own does not meet it.
-        qputenv("XDG_RUNTIME_DIR", m_dir.path().toUtf8());
+        qputenv("XDG_RUNTIME_DIR", m_dir->filePath("elsewhere").toUtf8());
         QVERIFY(!InstanceGuard(AppState::AppTitle).EarlierInstanceRunning());
-        qputenv("XDG_RUNTIME_DIR", m_dir.filePath("runtime").toUtf8());
     }
 
     void endTaskClosesEarlierWindowByExactTitle()
@@ -76,7 +79,7 @@ private:
         return p;
     }
 
-    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/pelorin-instance-XXXXXX")};
+    std::unique_ptr<QTemporaryDir> m_dir;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
