@@ -1,5 +1,7 @@
 #include "tests/support/WavBuilder.h"
 
+#include <QFile>
+
 QByteArray WavBuilder::fmtChunk(const Fmt& f)
 {
     const quint16 align = blockAlignOf(f);
@@ -10,4 +12,12 @@ QByteArray WavBuilder::fmtChunk(const Fmt& f)
     while (body.size() < f.chunkSize)
         body.append(char(0x11 * (body.size() % 15)));
     return chunk("fmt ", body);
+}
+
+QString WavBuilder::write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }

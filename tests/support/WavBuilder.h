@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // Builds RIFF/WAVE files byte by byte for the reader tests, including malformed ones.
 class WavBuilder
@@ -43,6 +44,8 @@ public:
     {
         return f.blockAlign >= 0 ? quint16(f.blockAlign) : quint16(f.channels * (f.bits / 8));
     }
+    // Writes the bytes as the file at `path` (a test cannot go on without it); the path.
+    static QString write(const QString& path, const QByteArray& bytes);
     static QByteArray le16(quint16 v) { return QByteArray(1, char(v & 0xFF)) + char(v >> 8); }
     static QByteArray le32(quint32 v) { return le16(quint16(v & 0xFFFF)) + le16(quint16(v >> 16)); }
 };
