@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QString>
 
 // Builds RIFF/WAVE files byte by byte for the reader tests, including malformed ones.
 class WavBuilder
@@ -53,6 +55,14 @@ public:
     static quint16 blockAlignOf(const Fmt& f)
     {
         return f.blockAlign >= 0 ? quint16(f.blockAlign) : quint16(f.channels * (f.bits / 8));
+    }
+    // Writes the bytes as the file at `path` (a test cannot go on without it); the path.
+    static QString write(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
     }
     static QByteArray le16(quint16 v) { return QByteArray(1, char(v & 0xFF)) + char(v >> 8); }
     static QByteArray le32(quint32 v) { return le16(quint16(v & 0xFFFF)) + le16(quint16(v >> 16)); }

@@ -70,19 +70,15 @@ private Q_SLOTS:
             return [=] { return AttenuationText::Value(v, l); };
         };
         row("level 100: no attenuation", level(100, kC), "0");
-        row("level 99", level(99, kC), "-0.1");
         row("level 50, German", level(50, kGerman), "-6,9");
         row("level 37: just above -10", level(37, kC), "-9.9");
         row("level 36: just below -10", level(36, kC), "-10.2");
-        row("level 1", level(1, kC), "-46.0");
         row(
             "slice: start, end, length",
             [] {
                 LoadedWave w;
-                w.FileOpen = true;
-                w.Format.SampleRate = 8000;
+                w.StoreMono(std::vector<double>(44), 8000);
                 w.SliceStart = 4;
-                w.SliceEnd = 44;
                 const SliceTimes::Texts t = SliceTimes::sliceTexts(w, kGerman);
                 return QStringList({t.start, t.end, t.length}).join(" | ");
             },

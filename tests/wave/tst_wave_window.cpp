@@ -1,8 +1,8 @@
 // The main window's wave controls: the slice and level sliders, the plot window and its button,
-// playback and the Sound menu (the slice heard as the unit plays it, the Pink File loop until
-// Stop, the play cursor, the loop window) and the composer's hand-over. Sound is recorded from the
-// null sink of scripts/sound-server.sh; CTest also runs this program with the server out of
-// reach, where Play must refuse clearly and the sound rows skip.
+// playback, Stop and leaving, the Sound menu (the slice heard as the unit plays it, the Pink File
+// loop until Stop, the play cursor, the loop window) and the composer's hand-over. Sound is
+// recorded from the null sink of scripts/sound-server.sh; CTest also runs this program with the
+// server out of reach, where Play must refuse clearly and the sound rows skip.
 #include "app/ui/WindowGeometry.h"
 #include "tests/support/WavBuilder.h"
 #include "tests/support/WindowManagerWait.h"
@@ -40,12 +40,6 @@ QByteArray Tones(const WavBuilder::Fmt& fmt, const QList<double>& hz, int segmen
                                : QByteArray(1, char(128 + std::lround(s * 127)));
     }
     return WavBuilder::pcm(fmt, data);
-}
-
-// A 16-bit mono tone at half scale.
-QByteArray Tone(quint32 rate, double hz, int ms)
-{
-    return Tones({.rate = rate, .bits = 16}, {hz}, ms);
 }
 
 // Not playing and not watching for the end; `closed`: the output device closed as well.
@@ -101,20 +95,14 @@ private Q_SLOTS:
         };
         row("whole file", 131072, {{1, 0}, {2, 1000}}, "0 1000: 0 131072 ' 131072', 0");
         row("12345 at 1 and 999", 12345, {{1, 1}, {2, 999}}, "1 999: 12 12333 ' 12321', 1");
-        row("500 at 3 and 4: empty", 500, {{1, 3}, {2, 4}}, "3 4: 2 2 ' 0', 1");
         row("500 at 5 and 7: halves to even", 500, {{1, 5}, {2, 7}}, "5 7: 2 4 ' 2', 1");
         row("thumb drag: runs once, at release", 1000, {{3, 400}}, "400 1000: 400 1000 ' 600', 1");
         row("no file loaded", 0, {{1, 300}, {2, 600}}, "300 600: 0 0 ' 0', 1");
-        // The ordering rule, from start 100 and end 200 of 100000 frames.
+        // The ordering rule, from start 100 and end 200 of 100000 frames (each slider's plain
+        // move: the rows above).
         const auto then = [](QPoint last) { return QList<QPoint>{{2, 200}, {1, 100}, last}; };
         row("start onto end", 100000, then({1, 200}), "199 200: 19900 20000 ' 100', 2");
-        row("start past end", 100000, then({1, 900}), "199 200: 19900 20000 ' 100', 2");
-        row("start left of end", 100000, then({1, 150}), "150 200: 15000 20000 ' 5000', 1");
-        row("start unchanged", 100000, then({1, 100}), "100 200: 10000 20000 ' 10000', 0");
         row("end onto start", 100000, then({2, 100}), "100 101: 10000 10100 ' 100', 2");
-        row("end below start", 100000, then({2, 0}), "100 101: 10000 10100 ' 100', 2");
-        row("end right of start", 100000, then({2, 1000}), "100 1000: 10000 100000 ' 90000', 1");
-        row("end unchanged", 100000, then({2, 200}), "100 200: 10000 20000 ' 10000', 0");
     }
 
     void sliders()
@@ -147,8 +135,7 @@ private Q_SLOTS:
                  result);
     }
 
-    // The caption's text is AttenuationText's (tst_loop_check); here only that the slider drives
-    // it.
+    // The caption's text is AttenuationText's (tst_loop_check): here the slider drives it.
     void levelCaption()
     {
         QLocale::setDefault(QLocale(QLocale::German));
@@ -197,17 +184,12 @@ private Q_SLOTS:
         plot->hide(); // the button follows the window, not its own caption
         QVERIFY(WindowManagerWait::Followed(*plot));
         QTest::mouseClick(view, Qt::LeftButton);
-        QVERIFY(plot->isVisible());
-        QVERIFY(WindowManagerWait::Followed(*plot));
+        QVERIFY(plot->isVisible() && WindowManagerWait::Followed(*plot));
         // The close box hides the window (kept for the next View Plot) and resets the caption.
         QVERIFY(plot->close());
         QCoreApplication::processEvents();
-        QVERIFY(plot && !plot->isVisible());
-        QVERIFY(WindowManagerWait::Followed(*plot));
+        QVERIFY(plot && !plot->isVisible() && WindowManagerWait::Followed(*plot));
         QCOMPARE(view->text(), "View Plot");
-        QTest::mouseClick(view, Qt::LeftButton);
-        QVERIFY(plot->isVisible());
-        QCOMPARE(view->text(), "Hide Plot");
     }
 
     void slicePlaysOnce_data()
@@ -254,24 +236,12 @@ private Q_SLOTS:
         const qint64 lateBy = emptied - rec.TimeOf(end - 1);
         qInfo("sound ended, status line emptied %lld ms later", lateBy);
         QVERIFY2(lateBy > -60 && lateBy < 1000, qPrintable(QString::number(lateBy)));
-    }
 
-    void stopSilencesAndClosesDevice()
-    {
-        if (!SinkRecorder::ServerAvailable())
-            QSKIP("no sound server: run scripts/sound-server.sh start");
-        MainWindowFixture f;
-        Form_Main& w = f.Create();
-        MainControls& c = w.Controls();
-        OpenInWindow(f, "steps.wav",
-                     Tones({.channels = 2, .rate = 48000, .bits = 16},
-                           {500, 1000, 1500, 2000, 2500, 3000}, 300));
-        SinkRecorder rec;
-        QVERIFY(rec.Start());
+        // The whole slice now set, 0 s to 1.5 s, stopped in its 1000 Hz: the sound ends at once.
         const qint64 firstPlay = rec.Frames(), playedAt = rec.Now();
         QTest::mouseClick(c.Command2, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(rec.Sound(firstPlay).second > 0, 3000);
-        QTest::qWait(500); // into the third tone
+        QTest::qWait(500);
         const qint64 stoppedAt = rec.Now();
         QTest::mouseClick(c.Command3, Qt::LeftButton);
         QCOMPARE(c.txtErr->toPlainText(), "Play stopped");
@@ -279,14 +249,12 @@ private Q_SLOTS:
         QTest::qWait(400);
         const auto [soundStart, soundEnd] = rec.Sound(firstPlay);
         QVERIFY(soundEnd - soundStart < HeardAtMost(playedAt, stoppedAt));
-
-        // Play after Stop starts from the slice's beginning.
+        // Play after Stop starts from the slice's beginning, at 500 Hz.
         const qint64 secondPlay = rec.Frames(), replayedAt = rec.Now();
         QTest::mouseClick(c.Command2, Qt::LeftButton);
         const auto heard = [&] { return rec.Sound(secondPlay); };
         QTRY_VERIFY_WITH_TIMEOUT(heard().second > heard().first + Rate / 4, 3000);
         QVERIFY(std::abs(rec.Frequency(heard().first + 500, heard().first + Rate / 4) - 500) < 30);
-
         // Leaving the program stops the sound at once and closes the device too.
         QVERIFY(w.WaveCtl().Player().DeviceOpen());
         const qint64 exitedAt = rec.Now();
@@ -307,29 +275,20 @@ private Q_SLOTS:
         QCOMPARE(f.toolkit.MessageTexts(), QStringList{Playback::NoDeviceText()});
         QCOMPARE(w.Controls().txtErr->toPlainText(), "WAV file is open.");
         QVERIFY(!Playback::NoDeviceText().isEmpty() && Quiet(w) && w.Wave().FileOpen);
-        QCOMPARE(w.Wave().SampleCount, 800);
-        QCOMPARE(w.Wave().SampleData.data()[799], uchar(0x11)); // the samples stay
+        QVERIFY(w.Wave().SampleCount == 800 && w.Wave().SampleData.data()[799] == 0x11); // kept
     }
 
-    void playAsUnit_data()
+    // A 44100 file as Station ID at level 50: heard at 8000 per second, so 0.4 s of it lasts 2.2 s
+    // at a pitch of 8000/44100 and half the level; the cursor walks the slice and leaves at the
+    // end. Then as the Pink File loop, heard far past its length until Stop.
+    void playAsUnitThenLoop()
     {
-        QTest::addColumn<int>("level");
-        QTest::newRow("level 100") << 100;
-        QTest::newRow("level 50") << 50;
-    }
-
-    // A 44100 file as Station ID: heard at 8000 per second, so 0.4 s of it lasts 2.2 s at a pitch
-    // of 8000/44100; the level scales what is heard; the cursor walks the slice and leaves at the
-    // end.
-    void playAsUnit()
-    {
-        QFETCH(int, level);
         if (!SinkRecorder::ServerAvailable())
             QSKIP("no sound server: run scripts/sound-server.sh start");
         MainWindowFixture f;
-        Form_Main& w = OpenAs(f, Tone(44100, 2205, 400), 0);
+        Form_Main& w = OpenAs(f, Tones({.rate = 44100, .bits = 16}, {2205}, 400), 0);
         MainControls& c = w.Controls();
-        c.HScroll_gain->setValue(level);
+        c.HScroll_gain->setValue(50);
         f.toolkit.messages.clear();
         SinkRecorder rec;
         QVERIFY(rec.Start());
@@ -343,36 +302,25 @@ private Q_SLOTS:
         QVERIFY2(std::abs(end - first - Rate * 2205 / 1000) < Rate * 3 / 100,
                  qPrintable(QString::number(end - first)));
         QVERIFY(std::abs(rec.Frequency(first + 500, end - 500) - 400) < 10); // 2205 Hz slowed down
-        const double expected = 0.5 * level / 100 * 32767;
-        QVERIFY2(std::abs(Peak(rec, first, end) - expected) < expected * 0.08,
+        QVERIFY2(std::abs(Peak(rec, first, end) - 8192) < 8192 * 0.08,
                  qPrintable(QString::number(Peak(rec, first, end))));
         QTRY_COMPARE(w.PlotWindow()->PlayCursorFrame(), -1); // gone once the sound has ended
         cursor.removeAll(-1);
         QVERIFY(cursor.size() > 10 && std::is_sorted(cursor.begin(), cursor.end()));
         QVERIFY(cursor.first() < 4410 && cursor.last() > 4410 * 3 && cursor.last() < 17640);
-    }
 
-    // The Pink File loop plays far past its length and ends with Stop.
-    void loopUntilStop()
-    {
-        if (!SinkRecorder::ServerAvailable())
-            QSKIP("no sound server: run scripts/sound-server.sh start");
-        MainWindowFixture f;
-        Form_Main& w = OpenAs(f, Tone(48000, 1000, 200), 2);
-        MainControls& c = w.Controls();
-        SinkRecorder rec;
-        QVERIFY(rec.Start());
-        const qint64 pressed = rec.Frames(), playedAt = rec.Now();
+        c.opt_Wav_type[2]->click(); // the Pink File plays at 48000: 0.37 s a round
+        const qint64 looped = rec.Frames(), loopedAt = rec.Now();
         c.mnu_Sound_PlayLoop->trigger();
         QTest::qWait(1000);
         QVERIFY(w.Wave().Playing);
-        const qint64 stoppedAt = rec.Now();
+        const qint64 loopStoppedAt = rec.Now();
         QTest::mouseClick(c.Command3, Qt::LeftButton);
         QTest::qWait(400);
-        const auto [first, end] = rec.Sound(pressed);
-        QVERIFY2(end - first > Rate * 6 / 10, qPrintable(QString::number(end - first))); // 3 rounds
-        QVERIFY(end - first < HeardAtMost(playedAt, stoppedAt));
-        QVERIFY(!w.Wave().Playing);
+        const auto [loopFirst, loopEnd] = rec.Sound(looped);
+        QVERIFY2(loopEnd - loopFirst > Rate * 6 / 10,
+                 qPrintable(QString::number(loopEnd - loopFirst)));
+        QVERIFY(loopEnd - loopFirst < HeardAtMost(loopedAt, loopStoppedAt) && !w.Wave().Playing);
     }
 
     // Fit pads the slice to the unit's 131072 samples; a cross-fade takes the click out of the
@@ -380,7 +328,7 @@ private Q_SLOTS:
     void loopWindow()
     {
         MainWindowFixture f;
-        Form_Main& w = OpenAs(f, Tone(48000, 1000.25, 2000), 2);
+        Form_Main& w = OpenAs(f, Tones({.rate = 48000, .bits = 16}, {1000.25}, 2000), 2);
         MainControls& c = w.Controls();
         c.HScroll2->setValue(500);
         QCOMPARE(c.HScroll2->toolTip(), "End 1.000 s (frame 48000)");
@@ -398,21 +346,16 @@ private Q_SLOTS:
         QVERIFY2(texts().contains("steeper than the sound"), qPrintable(texts()));
         // Cross-fade over 20 ms with the sound after the slice: the length stays, the click goes.
         const QList<QPushButton*> buttons = loop->findChildren<QPushButton*>();
-        const auto press = [&](const QString& caption) {
-            for (QPushButton* b : buttons)
-                if (b->text() == caption)
-                    b->click();
-        };
-        press("Cross-fade");
+        QVERIFY(buttons[0]->text() == "Fit to 131072" && buttons[1]->text() == "Cross-fade");
+        buttons[1]->click();
         QCOMPARE(w.Wave().SampleCount, 48000);
         QVERIFY2(!texts().contains("steeper"), qPrintable(texts()));
         QCOMPARE(c.txtErr->toPlainText(), "The loop's ends were cross-faded over 20 ms.");
-        press(
-            "Fit to 131072"); // trim is the first choice: a shorter slice cannot be trimmed to fit
+        buttons[0]->click(); // trim is the first choice: a shorter slice cannot be trimmed to fit
         QCOMPARE(f.toolkit.MessageTexts().last(),
                  "The slice is shorter than 131072 samples: pad it.");
         loop->findChild<QComboBox*>()->setCurrentIndex(2); // pad holding the last sample
-        press("Fit to 131072");
+        buttons[0]->click();
         QCOMPARE(w.Wave().SampleCount, 131072);
         QVERIFY2(texts().contains("131072 samples, fits the loop"), qPrintable(texts()));
     }
@@ -426,7 +369,8 @@ private Q_SLOTS:
         Form_Compose* composer = w.WaveCtl().Composer();
         QVERIFY(composer && composer->isVisible());
         const QString path =
-            WriteIn(f, "channel-id.wav", WavBuilder::pcm({.bits = 16}, QByteArray(2 * 131072, 0)));
+            WavBuilder::write(f.dir.filePath("channel-id.wav"),
+                              WavBuilder::pcm({.bits = 16}, QByteArray(2 * 131072, 0)));
         Q_EMIT composer->useAsChannelId(path);
         QCOMPARE(w.Controls().Text1->text(), path);
         QCOMPARE(w.Wave().SampleCount, 131072);
