@@ -3,6 +3,9 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <algorithm>
+#include <vector>
+
 static QStringList StreamArgs(const QString& device)
 {
     return {"--latency-msec=20", "-d", device, "--format=s16le", "--rate=48000", "--channels=2"};
@@ -70,10 +73,28 @@ std::pair<qint64, qint64> SinkRecorder::Sound(qint64 from, int channel) const
     return sound;
 }
 
+qint64 SinkRecorder::Crossings(qint64 from, qint64 to, int channel) const
+{
+    qint64 crossings = 0;
+    for (qint64 f = std::max<qint64>(from, 0) + 1; f < std::min(to, Frames()); ++f)
+        crossings += Sample(f - 1, channel) < 0 && Sample(f, channel) >= 0;
+    return crossings;
+}
+
 double SinkRecorder::Frequency(qint64 from, qint64 to, int channel) const
 {
-    int crossings = 0;
-    for (qint64 f = from + 1; f < to; ++f)
-        crossings += Sample(f - 1, channel) < 0 && Sample(f, channel) >= 0;
-    return to > from ? crossings * double(Rate) / double(to - from) : 0.0;
+    std::vector<qint64> periods;
+    qint64 last = -1;
+    for (qint64 f = std::max<qint64>(from, 0) + 1; f < std::min(to, Frames()); ++f) {
+        if (Sample(f - 1, channel) < 0 && Sample(f, channel) >= 0) {
+            if (last >= 0)
+                periods.push_back(f - last);
+            last = f;
+        }
+    }
+    if (periods.empty())
+        return 0.0;
+    const auto middle = periods.begin() + qsizetype(periods.size() / 2);
+    std::nth_element(periods.begin(), middle, periods.end());
+    return double(Rate) / double(*middle);
 }

@@ -29,7 +29,10 @@ public:
     qint64 TimeOf(qint64 frame) const;
     // First and one past the last loud frame of a channel from `from` on; {-1, -1} when silent.
     std::pair<qint64, qint64> Sound(qint64 from = 0, int channel = 0) const;
-    // Upward zero crossings per second between two frames.
+    // Upward zero crossings between two frames: the cycles heard, however the sound was spread.
+    qint64 Crossings(qint64 from, qint64 to, int channel = 0) const;
+    // The frequency of the middle period between two frames; gaps a busy server leaves in the
+    // sound do not move it.
     double Frequency(qint64 from, qint64 to, int channel = 0) const;
 
 private:
