@@ -227,9 +227,9 @@ private Q_SLOTS:
 
         const auto [first, end] = rec.Sound(pressed);
         QVERIFY2(first >= 0, "nothing was heard");
-        // 0.25 s of 1000 Hz and 0.5 s of 1500 Hz, counted as cycles: a gap the busy sound server
-        // leaves does not lengthen them.
-        QVERIFY2(std::abs(rec.Crossings(first, end) - 1000) <= 3,
+        // 0.25 s of 1000 Hz and 0.5 s of 1500 Hz, counted as cycles within 2 %: a gap the busy
+        // sound server leaves does not lengthen them (a wrong rate or slice is 8 % off or more).
+        QVERIFY2(std::abs(rec.Crossings(first, end) - 1000) <= 20,
                  qPrintable(QString::number(rec.Crossings(first, end))));
         QVERIFY(std::abs(rec.Frequency(first + 500, first + Rate / 4 - 500) - 1000) < 30);
         QVERIFY(std::abs(rec.Frequency(first + Rate / 4 + 500, end - 500) - 1500) < 30);
@@ -301,7 +301,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT((cursor << w.PlotWindow()->PlayCursorFrame(), !w.Wave().Playing),
                                  8000);
         const auto [first, end] = rec.Sound(pressed);
-        QVERIFY2(std::abs(rec.Crossings(first, end) - 882) <= 3, // 2.205 s of 400 Hz
+        QVERIFY2(std::abs(rec.Crossings(first, end) - 882) <= 18, // 2.205 s of 400 Hz, 2 %
                  qPrintable(QString::number(rec.Crossings(first, end))));
         QVERIFY(std::abs(rec.Frequency(first + 500, end - 500) - 400) < 10); // 2205 Hz slowed down
         QVERIFY2(std::abs(Peak(rec, first, end) - 8192) < 8192 * 0.08,
