@@ -5,6 +5,7 @@
 #include <QList>
 
 #include <functional>
+#include <limits>
 
 // A line for the unit session where exact timing matters: it records every write with the time
 // it came, holds `unsent` bytes in a driver queue of its own choosing, and can refuse to open or
@@ -45,6 +46,7 @@ public:
             out += w.bytes;
         return out;
     }
+    qint64 size() const { return bytesBy(std::numeric_limits<qint64>::max()); }
     qint64 bytesBy(qint64 ms) const
     {
         qint64 n = 0;

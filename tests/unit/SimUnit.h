@@ -15,9 +15,8 @@ public:
 
     QString Link() const { return m_dir.filePath(QStringLiteral("unit-tty")); }
     QString FlashDir() const { return m_dir.filePath(QStringLiteral("flash")); }
-    // A file of the FLASH folder ("rx.bin", "station.bin", ...); empty if missing.
-    QByteArray FlashFile(const QString& name) const { return ReadFile(FlashDir() + '/' + name); }
-    QByteArray Received() const { return FlashFile(QStringLiteral("rx.bin")); }
+    // What the unit has received so far.
+    QByteArray Received() const { return ReadFile(FlashDir() + QStringLiteral("/rx.bin")); }
     // A whole file; empty if missing.
     static QByteArray ReadFile(const QString& path);
 

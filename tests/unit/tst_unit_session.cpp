@@ -54,12 +54,10 @@ struct Rig
         }
     }
     // The unit answers "QXPGM" once the terminator is on the line, as the real one does.
-    std::function<void()> unitConfirms()
+    void unitConfirms()
     {
-        return [this] {
-            if (link.all().endsWith(kTerminator))
-                session.replyLine("QXPGM");
-        };
+        if (!link.writes.isEmpty() && link.writes.last().bytes.endsWith(kTerminator))
+            session.replyLine("QXPGM");
     }
     // Starts the command on destination dest (a download: 3000 frames of 16-bit).
     bool start(Command command, WaveDestination dest)
@@ -96,14 +94,15 @@ qint64 LineSent(const ScriptedLink& link, qint64 t)
     return std::min(link.bytesBy(t), qint64((t - t0) * link.rate / 1000.0));
 }
 
-using Pacing = QPair<double, qint64>;
-
 struct DownloadRow
 {
     int dest, bits, frames;
     QList<int> sizes = {}; // the hand-overs; empty: not checked
     bool confirms = true;
-    double rate = 960; // bytes per second the line carries
+    double rate = 960;      // bytes per second the line carries
+    double driverShare = 0; // of that rate the driver tells as sent; 0: it tells nothing
+    qint64 stopAtMs = -1;   // when Stop comes; -1: none
+    qint64 levelAtMs = -1;  // when the level moves from 100 to 50; -1: never
 };
 
 struct AnswerRow
@@ -137,115 +136,89 @@ private slots:
         row("Station ID 131073 frames: the unit's limit", {1, 16, 131073});
         row("empty slice", {2, 16, 0, {10}});
         row("silent unit: unconfirmed, a faster line", {1, 16, 300, {}, false, 1920});
+        row("pseudo-terminal, stop", {1, 8, 12000, {}, true, 960, 0, 7000});
+        row("truthful driver, stop", {1, 8, 12000, {}, true, 960, 1, 4320});
+        row("truthful driver, silent unit", {1, 8, 12000, {}, false, 960, 1});
+        row("driver slower than the clock, silent unit", {1, 8, 12000, {}, false, 960, 0.5});
+        row("level moved mid-stream", {1, 8, 12000, {}, true, 960, 0, -1, 3000});
     }
 
     // The stream is the command, every frame in order and the terminator, in the same hand-overs
-    // whatever the pacing; a confirmed download counts every byte as taken.
+    // whatever the pacing; a confirmed download counts every byte as taken. The line never runs
+    // more than BufferBytes ahead of what the slower of the clock and the driver allows, nor the
+    // bar ahead of the line. After a Stop only the terminator follows, at a block's end; a moved
+    // level applies from the next hand-over on, never inside one.
     void download()
     {
         QFETCH(DownloadRow, row);
-        const auto [dest, bits, frames, sizes, confirms, rate] = row;
+        const auto [dest, bits, frames, sizes, confirms, rate, share, stopAtMs, levelAtMs] = row;
+        const int width = dest == 3 ? 2 : 1, planned = std::min(frames, 131072);
         Rig rig;
         rig.link.rate = rate;
-        QVERIFY(rig.download(dest, bits, frames));
-        rig.run(50, 400000, confirms ? rig.unitConfirms() : std::function<void()>{});
-
-        const int sent = std::min(frames, 131072);
-        const QByteArray expected = ExpectedStream(dest, bits, 100, sent, Ramp);
-        QCOMPARE(rig.link.all(), expected);
-        QCOMPARE(rig.session.sentStream(), expected);
-        QCOMPARE(rig.session.framesSent(), sent);
-        QCOMPARE(rig.session.plannedBytes(), expected.size());
-        QCOMPARE(rig.session.lineRate(), rate);
-        QCOMPARE(rig.result, confirms ? Result::Confirmed : Result::Unconfirmed);
-        const qint64 lineMs = qint64(expected.size() * 1000 / rate);
-        if (!confirms) // the unit's word is awaited for 2 s past the line time, no longer
-            QVERIFY2(rig.now >= lineMs + 2000 && rig.now <= lineMs + 2100,
-                     qPrintable(QString::number(rig.now)));
-        if (!sizes.isEmpty()) {
-            QList<int> got;
-            for (const ScriptedLink::Write& w : rig.link.writes)
-                got << int(w.bytes.size());
-            QCOMPARE(got, sizes);
-        }
-    }
-
-    // Of the line's rate the driver tells as sent (0: it tells nothing), and when Stop comes (-1:
-    // no stop).
-    void pacing_data()
-    {
-        QTest::addColumn<Pacing>("row");
-        QTest::newRow("pseudo-terminal, stop") << qMakePair(0.0, qint64(7000));
-        QTest::newRow("truthful driver, stop") << qMakePair(1.0, qint64(4320));
-        QTest::newRow("truthful driver") << qMakePair(1.0, qint64(-1));
-        QTest::newRow("driver slower than the clock") << qMakePair(0.5, qint64(-1));
-    }
-
-    void pacing()
-    {
-        QFETCH(Pacing, row);
-        const auto [driverShare, stopAtMs] = row;
-        Rig rig;
-        // The line takes what the slower of the clock and the driver allows.
-        auto truth = [&] {
+        const auto line = [&] {
             const qint64 clock = LineSent(rig.link, rig.now);
-            if (driverShare == 0.0)
-                return clock;
             const qint64 t0 = rig.link.writes.isEmpty() ? rig.now : rig.link.writes.first().atMs;
-            return std::min(clock, qint64((rig.now - t0) * 0.96 * driverShare));
+            return share == 0 ? clock
+                              : std::min(clock, qint64((rig.now - t0) * rate * share / 1000));
         };
-        if (driverShare > 0.0)
-            rig.link.unsent = [&] { return rig.link.all().size() - truth(); };
-        const int frames = 12000;
-        QVERIFY(rig.download(1, 8, frames));
-        qint64 worstAhead = 0;
-        qint64 writtenAtStop = -1;
-        qint64 unsentAtStop = -1;
+        if (share > 0)
+            rig.link.unsent = [&] { return rig.link.size() - line(); };
+        int level = 100;
+        QVERIFY(rig.download(dest, bits, frames, [&level] { return level; }));
+        qint64 worstAhead = 0, writtenAtStop = -1, unsentAtStop = -1;
         double worstLead = 0;
-        rig.run(10, 60000, [&] {
-            const qint64 line = truth();
-            worstAhead = std::max(worstAhead, qint64(rig.link.all().size()) - line);
-            if (!rig.progress.isEmpty()) // the bar never runs ahead of the line
-                worstLead = std::max(worstLead, rig.progress.last() - (line - 4) * 100.0 / frames);
-            if (stopAtMs >= 0 && rig.now == stopAtMs) {
+        rig.run(10, 600000, [&] {
+            const qint64 taken = line();
+            worstAhead = std::max(worstAhead, rig.link.size() - taken);
+            if (!rig.progress.isEmpty())
+                worstLead = std::max(worstLead,
+                                     rig.progress.last() - (taken - 4) / width * 100.0 / planned);
+            if (rig.now == stopAtMs) {
                 rig.session.requestStop();
-                writtenAtStop = rig.link.all().size();
-                unsentAtStop = writtenAtStop - line;
+                writtenAtStop = rig.link.size();
+                unsentAtStop = writtenAtStop - taken;
             }
+            if (rig.now == levelAtMs)
+                level = 50;
+            if (confirms)
+                rig.unitConfirms();
         });
         QVERIFY2(worstAhead <= UnitSession::BufferBytes, qPrintable(QString::number(worstAhead)));
         QVERIFY2(worstLead <= 0.01, qPrintable(QString::number(worstLead)));
+
         const QByteArray stream = rig.link.all();
-        QVERIFY(stream.endsWith(kTerminator));
-        QCOMPARE(rig.session.sentStream(), stream);
-        if (stopAtMs < 0) {
-            QCOMPARE(rig.result, Result::Unconfirmed);
-            return;
+        const int sent = stopAtMs < 0 ? planned : int(stream.size()) - 10;
+        QByteArray expected = ExpectedStream(dest, bits, 100, sent, Ramp);
+        if (levelAtMs >= 0) { // from the first frame of the hand-over that changed
+            int k = 4;
+            while (k < stream.size() && stream[k] == expected[k])
+                ++k;
+            const int f = (k - 5) / 256 * 256 + 1;
+            QVERIFY2(f > 2500 && f < 12000, qPrintable(QString::number(f)));
+            expected = expected.left(4 + f) + ExpectedStream(1, 8, 50, 12000, Ramp).mid(4 + f);
         }
-        QCOMPARE(rig.result, Result::Stopped);
-        QCOMPARE(stream.size() - writtenAtStop, 6); // only the terminator follows the stop
+        QCOMPARE(stream, expected);
+        QCOMPARE(rig.session.sentStream(), expected);
+        QCOMPARE(rig.session.framesSent(), sent);
+        QCOMPARE(rig.session.plannedBytes(), 10 + qint64(width) * planned);
+        QCOMPARE(rig.session.lineRate(), rate);
+        QCOMPARE(rig.result, stopAtMs >= 0 ? Result::Stopped
+                             : confirms    ? Result::Confirmed
+                                           : Result::Unconfirmed);
+        // Unconfirmed, the unit's word is awaited for 2 s past the line time, no longer.
+        const qint64 lineMs = qint64(expected.size() * 1000 / rate);
+        QVERIFY2(confirms || share > 0 || (rig.now >= lineMs + 2000 && rig.now <= lineMs + 2100),
+                 qPrintable(QString::number(rig.now)));
+        QList<int> got;
+        for (const ScriptedLink::Write& w : rig.link.writes)
+            got << int(w.bytes.size());
+        QCOMPARE(sizes.isEmpty() ? got : sizes, got);
+        if (stopAtMs < 0)
+            return;
+        QCOMPARE(stream.size() - writtenAtStop, 6);
         QVERIFY2(unsentAtStop > 0 && unsentAtStop <= UnitSession::BufferBytes,
                  qPrintable(QString::number(unsentAtStop)));
-        QCOMPARE((stream.size() - 10) % 256, 1); // frames 0 to a multiple of 256
-        QCOMPARE(stream, ExpectedStream(1, 8, 100, int(stream.size()) - 10, Ramp));
-    }
-
-    // A level moved during a download applies from the next hand-over on, never inside one.
-    void levelMovedMidStream()
-    {
-        Rig rig;
-        int level = 100;
-        QVERIFY(rig.download(1, 8, 12000, [&level] { return level; }));
-        rig.run(10, 3000);
-        level = 50;
-        rig.run(10, 60000);
-        const QByteArray stream = rig.link.all(), full = ExpectedStream(1, 8, 100, 12000, Ramp);
-        int k = 4;
-        while (k < stream.size() && stream[k] == full[k])
-            ++k;
-        const int f = (k - 5) / 256 * 256 + 1; // the first frame of the hand-over that changed
-        QVERIFY2(f > 2500 && f < 12000, qPrintable(QString::number(f)));
-        QCOMPARE(stream, full.left(4 + f) + ExpectedStream(1, 8, 50, 12000, Ramp).mid(4 + f));
+        QCOMPARE(sent % 256, 1); // frames 0 to a multiple of 256
     }
 
     void failures_data()
@@ -267,7 +240,7 @@ private slots:
         rig.link.opens = what != "no open";
         rig.link.failOnWrite = what == "lost" ? 20 : -1;
         if (what == "stalled")
-            rig.link.unsent = [&] { return qint64(rig.link.all().size()); };
+            rig.link.unsent = [&] { return rig.link.size(); };
         if (what == "undrained") // the last 100 bytes never leave
             rig.link.unsent = [&] { return rig.link.all().endsWith(kTerminator) ? 100 : 0; };
         QVERIFY(rig.download(1, 8, frames));
@@ -340,40 +313,38 @@ private slots:
     void oneCommandAtATime_data()
     {
         QTest::addColumn<Command>("running");
-        QTest::newRow("download") << Command::Download;
-        QTest::newRow("erase") << Command::Erase;
-        QTest::newRow("blank check") << Command::BlankCheck;
-        QTest::newRow("ID query") << Command::IdQuery;
+        QTest::addColumn<qint64>("leaveAtMs");
+        const QList<QPair<const char*, Command>> commands{{"download", Command::Download},
+                                                          {"erase", Command::Erase},
+                                                          {"blank check", Command::BlankCheck},
+                                                          {"ID query", Command::IdQuery}};
+        for (const auto& [name, command] : commands)
+            for (qint64 at : {0, 1000})
+                QTest::addRow("%s, leaving at %lld ms", name, at) << command << at;
     }
 
-    // While one command holds the line, no other start puts a byte on it; the running command's
-    // stream stays whole; an exit request ends a wait only once its command string has left.
+    // While one command holds the line, no other start puts a byte on it and the running
+    // command's stream stays whole. Leaving the program ends it, but only once its command
+    // string has left the line, even when asked at once.
     void oneCommandAtATime()
     {
         QFETCH(Command, running);
-        // Asked to end at once, a command still waits until its string has left the line.
-        Rig early;
-        QVERIFY(early.start(running, DestChannelID));
-        early.session.endWait();
-        early.session.pump();
-        QVERIFY(early.session.busy());
-        early.run(1, 30000);
-        QVERIFY(early.now >= early.link.all().size() * 1000 / 960);
+        QFETCH(qint64, leaveAtMs);
         Rig rig;
         QVERIFY(rig.start(running, DestChannelID));
         QCOMPARE(rig.session.running(), running);
-        rig.run(100, 1000);
+        rig.run(100, leaveAtMs);
         const QByteArray before = rig.link.all();
         QVERIFY(!rig.download(1, 8, 10));
         QVERIFY(!rig.session.startErase(DestStationID));
         QVERIFY(!rig.session.startBlankCheck(DestStationID));
         QVERIFY(!rig.session.startIdQuery());
         QCOMPARE(rig.link.all(), before);
-        // Leaving the program: the command ends, never inside its string.
         rig.session.endWait();
-        rig.run(10, 30000, rig.unitConfirms());
+        rig.run(1, 30000, [&] { rig.unitConfirms(); });
         QCOMPARE(rig.result, Result::Stopped);
         const QByteArray all = rig.link.all();
+        QVERIFY(rig.now >= all.size() * 1000 / 960);
         if (running == Command::Download)
             QCOMPARE(all, ExpectedStream(2, 16, 100, int(all.size()) - 10, Ramp));
         else
