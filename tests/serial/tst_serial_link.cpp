@@ -187,6 +187,7 @@ private slots:
         QCOMPARE(pty.read(4, 5000), QByteArray("QXBS"));
         // Every line of an arrival goes to the reply box and on to the unit session byte for byte
         // (Latin-1, never UTF-8); the LF after the last CR waits in RxBuffer; txtErr is left alone.
+        QTRY_COMPARE(f.state.ErrorTicks, -1); // start-up's one clearing tick is past
         c.txtErr->setPlainText("untouched");
         QList<QByteArray> handedOn;
         QObject::connect(&w.SerialCtl(), &SerialController::replyLine, &w,
