@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 using Lines = QList<QByteArray>;
+using Ports = QList<PortCandidate>; // each given by its path
 
 namespace {
 
@@ -43,14 +44,6 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QList<PortCandidate> candidates(const QStringList& paths)
-{
-    QList<PortCandidate> list;
-    for (const QString& path : paths)
-        list.emplaceBack().systemLocation = path;
-    return list;
 }
 
 } // namespace
@@ -170,7 +163,7 @@ private slots:
             ConsoleDevices({m_dir->filePath("active"), m_dir->filePath("cmdline"),
                             m_dir->filePath("no-console"), "/dev"}));
         const bool console = setup.contains("console");
-        QCOMPARE(m_table->registerDevices(candidates({tty})), QList<int>{console ? 0 : 1});
+        QCOMPARE(m_table->registerDevices(Ports{{tty}}), QList<int>{console ? 0 : 1});
         const PortHolder::Hold hold = PortHolder({m_dir->path()}).check(alias);
         const CommError opened = open(alias);
         if (exclusiveFd >= 0)
@@ -202,14 +195,14 @@ private slots:
         const QString other = device("ttyUSB0"), first = device("ttyUSB1");
         const QString link = byId + "/usb-FTDI_FT232R_A1B2-if00-port0";
         QVERIFY(QFile::link(first, link));
-        QCOMPARE(m_table->registerDevices(candidates({other, first})), (QList<int>{1, 2}));
+        QCOMPARE(m_table->registerDevices(Ports{{other}, {first}}), (QList<int>{1, 2}));
         QCOMPARE(m_table->devicePath(2), link); // kept by its stable name
         // Unplugged, then plugged back in under another node name; the next run lists it first.
         QVERIFY(QFile::remove(first) && QFile::remove(link));
         const QString again = device("ttyUSB7");
         QVERIFY(QFile::link(again, link));
         PortTable next(*m_store, "App", byId);
-        QCOMPARE(next.registerDevices(candidates({again, other})), (QList<int>{2, 1}));
+        QCOMPARE(next.registerDevices(Ports{{again}, {other}}), (QList<int>{2, 1}));
         QCOMPARE(next.details(2).resolvedPath, QFileInfo(again).canonicalFilePath());
     }
     void seventeenthDeviceIsTold()
@@ -218,10 +211,10 @@ private slots:
             m_store->SaveRegSetting("App", "Ports", PortTable::valueName(n),
                                     "/dev/taken" + QString::number(n));
         const QString tty = device("tty");
-        QCOMPARE(m_table->registerDevices(candidates({tty})), QList<int>{0});
+        QCOMPARE(m_table->registerDevices(Ports{{tty}}), QList<int>{0});
         const auto notice = m_table->takeNotice();
         QVERIFY(notice && notice->contains(tty) && notice->contains("forget"));
-        QCOMPARE(m_table->registerDevices(candidates({tty})), QList<int>{0});
+        QCOMPARE(m_table->registerDevices(Ports{{tty}}), QList<int>{0});
         QVERIFY(!m_table->takeNotice()); // told once
     }
     void permissionTextNamesGroup()
@@ -340,7 +333,7 @@ private slots:
             shown << QString::number(code) + ' ' + LineEventText(code);
         QCOMPARE(shown, (QStringList{"1001 Break Received", "1004 Framing Error",
                                      "1006 Overrun Error", "1009 Parity Error"}));
-        QVERIFY(LineErrorCounters::eventsBetween(after, after).isEmpty());
+        QVERIFY(LineErrorCounters::eventsBetween(before, before).isEmpty()); // unlike counts
     }
     void logText_data()
     {
