@@ -2,6 +2,7 @@
 // composition saved and handed on, what a row's status says, and a project that cannot be read.
 #include "tests/support/ScriptedToolkit.h"
 #include "tests/support/WavBuilder.h"
+#include "tests/wave/Tones.h"
 #include "wave/LoadedWave.h"
 #include "wave/WaveFileReader.h"
 #include "wave/gui/Form_Compose.h"
@@ -31,13 +32,10 @@ Q_DECLARE_METATYPE(ComposeCase)
 
 namespace {
 
-// 16-bit mono at 8000 per second: a loud click, then a quieter 500 Hz square, `samples` in all.
+// 16-bit mono at 8000 per second: a loud click, then a quieter 500 Hz tone, `samples` in all.
 QByteArray ClickThenTone(int samples)
 {
-    QByteArray data = WavBuilder::le16(30000);
-    for (int n = 1; n < samples; ++n)
-        data += WavBuilder::le16(quint16((n / 8) % 2 ? -6000 : 6000));
-    return WavBuilder::pcm({.bits = 16}, data);
+    return Tones({.bits = 16}, {500}, samples / 8).replace(44, 2, WavBuilder::le16(30000));
 }
 
 struct Window

@@ -70,7 +70,6 @@ private Q_SLOTS:
             return [=] { return AttenuationText::Value(v, l); };
         };
         row("level 100: no attenuation", level(100, kC), "0");
-        row("level 50, German", level(50, kGerman), "-6,9");
         row("level 37: just above -10", level(37, kC), "-9.9");
         row("level 36: just below -10", level(36, kC), "-10.2");
         row(

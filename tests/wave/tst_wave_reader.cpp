@@ -104,7 +104,6 @@ private slots:
         const QByteArray fmt8 = W::fmtChunk(m8), data10 = W::chunk("data", d10);
 
         ok("8-bit mono 8000", W::pcm(m8, d10), e8, 10, 10, d10);
-        ok("16-bit mono 44100", W::pcm(m16, d20), e16, 10, 20, d20);
         ok("16-bit stereo 22050", W::pcm(s16, Bytes), es16, 10, 40, Bytes);
         ok("odd chunk before fmt", W::riff("WAVE", list + fmt8 + data10), e8, 10, 10, d10);
         ok("chunks after fmt and after data",
@@ -155,8 +154,7 @@ private slots:
             Expect(1, 8000, 8, 0));
         bad("24-bit", W::pcm({.rate = 48000, .bits = 24}, Bytes.left(30)),
             "box: Unsupported format: 24 bits per sample. Only 8 and 16 bits per sample can be "
-            "loaded. "
-            "File not open.",
+            "loaded. File not open.",
             Expect(1, 48000, 24, 3));
         bad("fmt of 4 bytes", W::riff("WAVE", W::chunk("fmt ", "\x01\x00\x01\x00") + data10),
             "box: Couldn't get format chunk", prev);

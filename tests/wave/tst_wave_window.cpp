@@ -9,6 +9,7 @@
 #include "tests/wave/OpenInWindow.h"
 #include "tests/wave/SinkRecorder.h"
 #include "tests/wave/SoundTestMain.h"
+#include "tests/wave/Tones.h"
 #include "wave/LoadedWave.h"
 #include "wave/PlotGeometry.h"
 #include "wave/gui/Form_Compose.h"
@@ -26,21 +27,6 @@ Q_DECLARE_METATYPE(WavBuilder::Fmt)
 namespace {
 
 constexpr int Rate = SinkRecorder::Rate;
-
-// Consecutive tones at half scale of `segmentMs` each; a stereo right channel is silent.
-QByteArray Tones(const WavBuilder::Fmt& fmt, const QList<double>& hz, int segmentMs)
-{
-    const qint64 segment = fmt.rate * segmentMs / 1000;
-    QByteArray data;
-    for (qint64 i = 0; i < segment * hz.size() * fmt.channels; ++i) {
-        const qint64 n = i / fmt.channels;
-        const double s =
-            i % fmt.channels ? 0 : 0.5 * std::sin(2 * M_PI * hz[n / segment] * n / fmt.rate);
-        data += fmt.bits == 16 ? WavBuilder::le16(quint16(std::lround(s * 32767)))
-                               : QByteArray(1, char(128 + std::lround(s * 127)));
-    }
-    return WavBuilder::pcm(fmt, data);
-}
 
 // Not playing and not watching for the end; `closed`: the output device closed as well.
 bool Quiet(Form_Main& w, bool closed = true)
