@@ -37,15 +37,6 @@ struct Flash
             return -1;
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
     }
-    // One parsed object per line of stdout.
-    QList<QJsonObject> Json()
-    {
-        QList<QJsonObject> units;
-        for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
-            if (!line.isEmpty())
-                units.append(QJsonDocument::fromJson(line).object());
-        return units;
-    }
 };
 
 } // namespace
@@ -75,7 +66,10 @@ private slots:
         }
         Flash flash;
         QCOMPARE(flash.Run(args), 1);
-        const QList<QJsonObject> got = flash.Json();
+        QList<QJsonObject> got; // one object per line of stdout
+        for (const QByteArray& line : flash.process.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                got.append(QJsonDocument::fromJson(line).object());
         QCOMPARE(got.size(), 4);
         const QByteArray expected = ExpectedStream(wav, 2, 37, 1500, 300);
         QString results;

@@ -1,7 +1,6 @@
-// The download without a port: the unit's byte formats (the published edge values, and every
-// source value at every level against an independent computation), the slice as the unit will
-// play it, decoded here from those bytes, the name of the copy file, and the download's times,
-// from explicit milliseconds.
+// The download without a port: the unit's byte formats (every source value at every level against
+// an independent computation), the slice as the unit will play it, decoded here from those bytes,
+// the name of the copy file, and the download's times, from explicit milliseconds.
 #include "tests/unit/ExpectedBytes.h"
 #include "unit/CopyFile.h"
 #include "unit/DownloadClock.h"
@@ -43,33 +42,10 @@ class TestUnitEncoder : public QObject
     Q_OBJECT
 
 private slots:
-    // The published edge values: bits and raw source sample, then the Station ID and Channel ID
-    // byte and the Pink File bytes (none where the row has no Pink File value), in hex. 16-bit
-    // 32513 would be 0xFF: capped at 0xFE so data can never end the unit's write; 8-bit 192 is
-    // 63.5, to 64.
-    void edgeValues()
-    {
-        const QList<std::tuple<int, int, QByteArray, QByteArray>> rows{
-            {16, -32768, "00", "0100"}, {16, -1, "7F", "FF7F"},    {16, 0, "80", "0080"},
-            {16, 255, "80", {}},        {16, 256, "81", {}},       {16, 32512, "FE", {}},
-            {16, 32513, "FE", {}},      {16, 32767, "FE", "FEFF"}, {8, 0, "01", "0100"},
-            {8, 128, "80", "0080"},     {8, 192, "C0", {}},        {8, 255, "FE", "FFFE"}};
-        for (const auto& [bits, raw, id, pink] : rows) {
-            const double x = SourceValue(bits, raw);
-            const QString at = QStringLiteral("%1-bit %2").arg(bits).arg(raw);
-            QVERIFY2(Encode(x, bits, DestStationID, 100) == QByteArray::fromHex(id) &&
-                         Encode(x, bits, DestChannelID, 100) == QByteArray::fromHex(id),
-                     qPrintable(at));
-            QVERIFY2(pink.isEmpty() ||
-                         Encode(x, bits, DestPinkFile, 100) == QByteArray::fromHex(pink),
-                     qPrintable(at));
-        }
-    }
-
-    // Three 0xFF in a row end the unit's write and samples may follow each other
-    // in any order, so no ID byte may be 0xFF and no Pink sample 0xFF 0xFF. That
-    // bound and the other end of each range hold for every 16- and 8-bit value at
-    // every level; the exact bytes are checked at four levels.
+    // Three 0xFF in a row end the unit's write and samples may follow each other in any order, so
+    // no ID byte may be 0xFF (16-bit 32513 is capped at 0xFE) and no Pink sample 0xFF 0xFF. That
+    // bound and the other end of each range hold for every 16- and 8-bit value at every level;
+    // the exact bytes, the published edge values among them, are checked at four levels.
     void everyValueAndLevel()
     {
         for (int bits : {16, 8})

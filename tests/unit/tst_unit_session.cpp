@@ -62,16 +62,10 @@ struct Rig
     // Starts the command on destination dest (a download: 3000 frames of 16-bit).
     bool start(Command command, WaveDestination dest)
     {
-        switch (command) {
-        case Command::Download:
-            return download(dest, 16, 3000);
-        case Command::Erase:
-            return session.startErase(dest);
-        case Command::BlankCheck:
-            return session.startBlankCheck(dest);
-        default:
-            return session.startIdQuery();
-        }
+        return command == Command::Download     ? download(dest, 16, 3000)
+               : command == Command::Erase      ? session.startErase(dest)
+               : command == Command::BlankCheck ? session.startBlankCheck(dest)
+                                                : session.startIdQuery();
     }
     bool download(int dest, int bits, int frames, std::function<int()> level = {})
     {
@@ -111,7 +105,8 @@ struct AnswerRow
     QByteArray reply; // given 300 ms after the start; empty: none
     Result result;
     QByteArray text = {};  // what the erase puts in the status box
-    qint64 endsAtMs = 300; // by default on the answer
+    qint64 endsAtMs = 300; // by default on the answer; -1: not before its bytes have left
+    qint64 leaveAtMs = -1; // when the program is left; -1: never
 };
 
 } // namespace
@@ -280,75 +275,58 @@ private slots:
         row("blank check, silent unit", {blank, {}, Result::NoAnswer, {}, 2000 + 5});
         row("ID", {id, " OV16 V0116", Result::Confirmed});
         row("ID, silent unit", {id, {}, Result::NoAnswer, {}, 2000 + 9});
+        for (Command c : {Command::Download, erase, blank, id})
+            for (qint64 at : {0, 1000})
+                QTest::addRow("%s, leaving at %lld ms",
+                              QList{"", "download", "erase", "blank check", "ID query"}[int(c)], at)
+                    << AnswerRow{c, {}, Result::Stopped, {}, -1, at};
     }
 
     // Each command puts exactly its bytes on the line and ends on its answer or its bound; the
-    // erase counts 100 ticks of its clock, the others wait 2 s past their line time.
+    // erase counts 100 ticks of its clock, the others wait 2 s past their line time. While one
+    // command holds the line, no other start puts a byte on it and the running command's stream
+    // stays whole. Leaving the program ends it, but only once its command string has left the
+    // line, even when asked at once.
     void answers()
     {
         QFETCH(AnswerRow, row);
-        const auto [command, reply, result, text, endsAtMs] = row;
+        const auto [command, reply, result, text, endsAtMs, leaveAtMs] = row;
         Rig rig;
         rig.session.replyLine("QXERA"); // before the command: nobody's answer
-        const QMap<Command, QByteArray> bytes{{Command::Erase, "QXES"},
-                                              {Command::BlankCheck, "QXBS"},
-                                              {Command::IdQuery, UnitProtocol::IdQuery()}};
         QVERIFY(rig.start(command, DestStationID));
+        QCOMPARE(rig.session.running(), command);
+        const auto leave = [&] {
+            const QByteArray before = rig.link.all();
+            QVERIFY(!rig.download(1, 8, 10) && !rig.session.startErase(DestStationID) &&
+                    !rig.session.startBlankCheck(DestStationID) && !rig.session.startIdQuery());
+            QCOMPARE(rig.link.all(), before);
+            rig.session.endWait();
+        };
+        if (leaveAtMs == 0)
+            leave();
         rig.run(1, 30000, [&] {
             if (rig.now % 100 == 0)
                 rig.session.eraseTick();
             if (rig.now == 300 && !reply.isEmpty())
                 rig.session.replyLine(reply);
+            if (rig.now == leaveAtMs)
+                leave();
+            rig.unitConfirms();
         });
-        QCOMPARE(rig.link.all(), bytes[command]);
+        const QByteArray all = rig.link.all();
+        QCOMPARE(all, command == Command::Download
+                          ? ExpectedStream(1, 16, 100, int(all.size()) - 10, Ramp)
+                      : command == Command::Erase      ? QByteArray("QXES")
+                      : command == Command::BlankCheck ? QByteArray("QXBS")
+                                                       : UnitProtocol::IdQuery());
         QCOMPARE(rig.result, result);
         QCOMPARE(rig.eraseTexts, text.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{text});
-        QCOMPARE(rig.now, endsAtMs);
+        QVERIFY2(endsAtMs < 0 ? rig.now >= all.size() * 1000 / 960 : rig.now == endsAtMs,
+                 qPrintable(QString::number(rig.now)));
         if (command == Command::IdQuery && result == Result::Confirmed)
             QCOMPARE(rig.session.answer(), QByteArray("OV16 V0116"));
         if (command == Command::Erase && result == Result::NoAnswer) // the bar: 100 - ticks left
             QCOMPARE(rig.progress.size(), 100);
-    }
-
-    void oneCommandAtATime_data()
-    {
-        QTest::addColumn<Command>("running");
-        QTest::addColumn<qint64>("leaveAtMs");
-        const QList<QPair<const char*, Command>> commands{{"download", Command::Download},
-                                                          {"erase", Command::Erase},
-                                                          {"blank check", Command::BlankCheck},
-                                                          {"ID query", Command::IdQuery}};
-        for (const auto& [name, command] : commands)
-            for (qint64 at : {0, 1000})
-                QTest::addRow("%s, leaving at %lld ms", name, at) << command << at;
-    }
-
-    // While one command holds the line, no other start puts a byte on it and the running
-    // command's stream stays whole. Leaving the program ends it, but only once its command
-    // string has left the line, even when asked at once.
-    void oneCommandAtATime()
-    {
-        QFETCH(Command, running);
-        QFETCH(qint64, leaveAtMs);
-        Rig rig;
-        QVERIFY(rig.start(running, DestChannelID));
-        QCOMPARE(rig.session.running(), running);
-        rig.run(100, leaveAtMs);
-        const QByteArray before = rig.link.all();
-        QVERIFY(!rig.download(1, 8, 10));
-        QVERIFY(!rig.session.startErase(DestStationID));
-        QVERIFY(!rig.session.startBlankCheck(DestStationID));
-        QVERIFY(!rig.session.startIdQuery());
-        QCOMPARE(rig.link.all(), before);
-        rig.session.endWait();
-        rig.run(1, 30000, [&] { rig.unitConfirms(); });
-        QCOMPARE(rig.result, Result::Stopped);
-        const QByteArray all = rig.link.all();
-        QVERIFY(rig.now >= all.size() * 1000 / 960);
-        if (running == Command::Download)
-            QCOMPARE(all, ExpectedStream(2, 16, 100, int(all.size()) - 10, Ramp));
-        else
-            QVERIFY(all.size() == 4 || all == UnitProtocol::IdQuery());
     }
 };
 
