@@ -42,6 +42,27 @@ class TestUnitEncoder : public QObject
     Q_OBJECT
 
 private slots:
+    // The published edge values, in hex: the Station ID and Channel ID byte and the Pink File
+    // bytes (none where the format publishes no Pink File value). They anchor the independent
+    // computation the table below compares every value with. 8-bit 192 is 63.5, to 64.
+    void edgeValues()
+    {
+        const QList<std::tuple<int, int, QByteArray, QByteArray>> rows{
+            {16, -32768, "00", "0100"}, {16, -1, "7F", "FF7F"},    {16, 0, "80", "0080"},
+            {16, 255, "80", {}},        {16, 256, "81", {}},       {16, 32512, "FE", {}},
+            {16, 32513, "FE", {}},      {16, 32767, "FE", "FEFF"}, {8, 0, "01", "0100"},
+            {8, 128, "80", "0080"},     {8, 192, "C0", {}},        {8, 255, "FE", "FFFE"}};
+        for (const auto& [bits, raw, id, pink] : rows) {
+            const double x = SourceValue(bits, raw);
+            for (int dest : {DestStationID, DestChannelID, DestPinkFile}) {
+                const QByteArray want = QByteArray::fromHex(dest == DestPinkFile ? pink : id);
+                QVERIFY2(want.isEmpty() || (Encode(x, bits, dest, 100) == want &&
+                                            ExpectedSample(x, bits, dest, 100) == want),
+                         qPrintable(QStringLiteral("%1-bit %2").arg(bits).arg(raw)));
+            }
+        }
+    }
+
     // Three 0xFF in a row end the unit's write and samples may follow each other in any order, so
     // no ID byte may be 0xFF (16-bit 32513 is capped at 0xFE) and no Pink sample 0xFF 0xFF. That
     // bound and the other end of each range hold for every 16- and 8-bit value at every level;
