@@ -204,10 +204,12 @@ private slots:
         const qint64 lineMs = qint64(expected.size() * 1000 / rate);
         QVERIFY2(confirms || share > 0 || (rig.now >= lineMs + 2000 && rig.now <= lineMs + 2100),
                  qPrintable(QString::number(rig.now)));
-        QList<int> got;
-        for (const ScriptedLink::Write& w : rig.link.writes)
-            got << int(w.bytes.size());
-        QCOMPARE(sizes.isEmpty() ? got : sizes, got);
+        if (!sizes.isEmpty()) {
+            QList<int> got;
+            for (const ScriptedLink::Write& w : rig.link.writes)
+                got << int(w.bytes.size());
+            QCOMPARE(got, sizes);
+        }
         if (stopAtMs < 0)
             return;
         QCOMPARE(stream.size() - writtenAtStop, 6);

@@ -35,7 +35,9 @@ namespace {
 // 16-bit mono at 8000 per second: a loud click, then a quieter 500 Hz tone, `samples` in all.
 QByteArray ClickThenTone(int samples)
 {
-    return Tones({.bits = 16}, {500}, samples / 8).replace(44, 2, WavBuilder::le16(30000));
+    const qsizetype header = WavBuilder::pcm({.bits = 16}, {}).size(); // the first sample's place
+    return Tones({.bits = 16}, {500}, samples * 1000 / 8000)
+        .replace(header, 2, WavBuilder::le16(30000));
 }
 
 struct Window
